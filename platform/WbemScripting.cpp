@@ -1,0 +1,14 @@
+#include "platform/WbemScripting.h"
+
+namespace veskin {
+
+const CLSID CLSID_SWbemLocator = GUID::Parse("{76A64158-CB41-11D1-8B02-00600806D9B6}");
+const IID IID_ISWbemLocator = GUID::Parse("{76A6415B-CB41-11D1-8B02-00600806D9B6}");
+const CLSID CLSID_SWbemNamedValueSet = GUID::Parse("{9AED384E-CE8B-11D1-8B05-00600806D9B6}");
+const IID IID_ISWbemNamedValueSet = GUID::Parse("{CF2376EA-CE8C-11D1-8B05-00600806D9B6}");
+const IID IID_IEnumVARIANT = GUID::Parse("{00020404-0000-0000-C000-000000000046}");
+const IID IID_ISWbemObject = GUID::Parse("{76A6415A-CB41-11D1-8B02-00600806D9B6}");
+const IID IID_ISWbemProperty = GUID::Parse("{1A388F98-D4BA-11D1-8B09-00600806D9B6}");
+const IID IID_ISWbemQualifier = GUID::Parse("{79B05932-D3B7-11D1-8B06-00600806D9B6}");
+
+}  // namespace veskin
