@@ -1,0 +1,36 @@
+#pragma once
+// The WQL engine: parses "SELECT * | prop, ... FROM Class [WHERE condition]" and
+// evaluates the condition against one object's property values.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/ComTypes.h"
+#include "rtl/Variant.h"
+#include "rtl/WideString.h"
+
+namespace veskin {
+
+class WqlQuery {
+public:
+    virtual ~WqlQuery() = default;
+    // The class after FROM, as written.
+    virtual const WideString& ClassName() const = 0;
+    // True for "SELECT *".
+    virtual bool SelectAll() const = 0;
+    // The select list as written (empty for "SELECT *").
+    virtual const std::vector<WideString>& Properties() const = 0;
+    // Every property name the query refers to, in the select list and in WHERE, as
+    // written (callers check them against the class: an unknown one is a bad query).
+    virtual std::vector<WideString> ReferencedProperties() const = 0;
+    // The WHERE condition for one object (true when there is none). lookup gives the
+    // value of a property by name (any letter case); null for a null value.
+    virtual bool Matches(const std::function<Variant(const WideString& name)>& lookup) const = 0;
+};
+using WqlQueryPtr = std::shared_ptr<const WqlQuery>;
+
+// S_OK with the parsed query, or WBEM_E_INVALID_QUERY (0x80041017) for any text it
+// does not understand. Never throws, never hangs, whatever the text.
+HRESULT WqlParse(const WideString& text, WqlQueryPtr& query);
+
+}  // namespace veskin
