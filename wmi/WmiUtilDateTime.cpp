@@ -1,0 +1,128 @@
+// DMTF date-time text: yyyymmddHHMMSS.mmmmmmsUUU, written with the milliseconds and
+// read back with the offset returned separately.
+#include <cstdio>
+#include <ctime>
+
+#include "rtl/DateTime.h"
+#include "rtl/SysUtils.h"
+#include "wmi/WmiErr.h"
+#include "wmi/WmiUtil.h"
+
+namespace veskin {
+
+WideString WmiDateTimeToDmtf(std::int32_t utcOffset, TDateTime dateTime) {
+    int year, month, day, hour, minute, second, msec;
+    DecodeDateTime(dateTime, year, month, day, hour, minute, second, msec);
+    char buffer[64];
+    int n = std::snprintf(buffer, sizeof buffer, "%4.4u%2.2u%2.2u%2.2u%2.2u%2.2u.%3.3d000",
+                          static_cast<unsigned>(year), static_cast<unsigned>(month),
+                          static_cast<unsigned>(day), static_cast<unsigned>(hour),
+                          static_cast<unsigned>(minute), static_cast<unsigned>(second), msec);
+    if (n < 0) n = 0;
+    std::string text(buffer, static_cast<std::size_t>(n) < sizeof buffer ? static_cast<std::size_t>(n) : sizeof buffer - 1);
+    // A negative offset carries its own minus sign (-30 gives -030).
+    std::snprintf(buffer, sizeof buffer, utcOffset >= 0 ? "+%3.3d" : "%3.3d", utcOffset);
+    text += buffer;
+    return AnsiToWide(text);
+}
+
+bool WmiLocalStandardOffset(std::int32_t& offset) {
+    offset = 0;
+#ifdef _WIN32
+    long bias = 0;
+    _tzset();
+    if (_get_timezone(&bias) != 0) return false;
+    offset = static_cast<std::int32_t>(-bias / 60);
+    return true;
+#else
+    tzset();
+    // The zone's standard offset is the one in force on whichever of a winter and a
+    // summer day observes no daylight saving; the daylight bias is never used.
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    if (!localtime_r(&now, &today)) return false;
+    for (int month : {0, 6}) {
+        std::tm probe{};
+        probe.tm_year = today.tm_year;
+        probe.tm_mon = month;
+        probe.tm_mday = 15;
+        probe.tm_hour = 12;
+        probe.tm_isdst = -1;
+        std::time_t t = std::mktime(&probe);
+        std::tm local{};
+        if (t == static_cast<std::time_t>(-1) || !localtime_r(&t, &local)) continue;
+        if (local.tm_isdst == 0) {
+            offset = static_cast<std::int32_t>(local.tm_gmtoff / 60);
+            return true;
+        }
+    }
+    // A zone that keeps daylight saving all year: its declared standard offset.
+    offset = static_cast<std::int32_t>(-timezone / 60);
+    return true;
+#endif
+}
+
+WideString WmiDateTimeToDmtfLocal(TDateTime dateTime) {
+    std::int32_t offset = 0;
+    if (!WmiLocalStandardOffset(offset)) offset = 0;
+    return WmiDateTimeToDmtf(offset, dateTime);
+}
+
+namespace {
+
+// Characters first..first+count-1 (1-based), as far as the text reaches.
+std::string Piece(const std::string& text, std::size_t first, std::size_t count) {
+    if (first > text.size()) return std::string();
+    return text.substr(first - 1, count);
+}
+
+// A piece of a date-time: an integer in 0..65535.
+bool ReadWord(const std::string& text, std::size_t first, std::size_t count, int& value) {
+    int v = 0;
+    if (!TryStrToInt(Piece(text, first, count), v) || v < 0 || v > 65535) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+void WmiDmtfDecode(const AnsiString& dmtf, TDateTime& dateTime, std::int32_t& utcOffset) {
+    dateTime = 0;
+    utcOffset = 0;
+    std::string text = dmtf;
+    for (char& c : text)
+        if (c == '*') c = '0';
+    int curYear, curMonth, curDay;
+    DecodeDate(Date(), curYear, curMonth, curDay);
+    if (text.empty()) return;
+
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, micro = 0;
+    bool ok = ReadWord(text, 1, 4, year) && ReadWord(text, 5, 2, month) && ReadWord(text, 7, 2, day) &&
+              ReadWord(text, 9, 2, hour) && ReadWord(text, 11, 2, minute) && ReadWord(text, 13, 2, second) &&
+              TryStrToInt(Piece(text, 16, 6), micro);
+    int offset = 0;
+    if (!TryStrToInt(Piece(text, 22, 4), offset)) offset = 0;
+    if (ok) {
+        if (year == 0) year = curYear;
+        if (month == 0) month = curMonth;
+        if (day == 0) day = curDay;
+        TDateTime date = 0, time = 0;
+        // Microseconds are cut to milliseconds, not rounded.
+        ok = TryEncodeDate(year, month, day, date) && TryEncodeTime(hour, minute, second, micro / 1000, time);
+        if (ok) dateTime = date + time;
+    }
+    if (!ok) {
+        dateTime = 0;
+        throw TWmiException("Invaid date format: " + text);
+    }
+    utcOffset = offset;
+}
+
+TDateTime WmiDmtfToDateTime(const AnsiString& dmtf) {
+    TDateTime dateTime = 0;
+    std::int32_t offset = 0;
+    WmiDmtfDecode(dmtf, dateTime, offset);
+    return dateTime;
+}
+
+}  // namespace veskin
