@@ -1,0 +1,78 @@
+#include "platform/WbemClass.h"
+
+#include <algorithm>
+
+#include "platform/TextCompare.h"
+
+namespace veskin {
+
+bool WbemPropertyDef::IsKey() const {
+    for (const auto& q : Qualifiers) {
+        if (!SameTextW(q.Name, u"key")) continue;
+        const Variant& v = q.Value;
+        if (v.VarType() == varBoolean) return v.RawBool();
+        try {
+            return !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
+        } catch (const Exception&) {
+            return false;
+        }
+    }
+    return false;
+}
+
+WbemClass::WbemClass(WideString name, std::vector<WbemPropertyDef> properties)
+    : FName(std::move(name)), FProperties(std::move(properties)) {
+    std::stable_sort(FProperties.begin(), FProperties.end(),
+                     [](const WbemPropertyDef& a, const WbemPropertyDef& b) {
+                         return CompareTextW(a.Name, b.Name) < 0;
+                     });
+    // A name declared twice keeps its first declaration.
+    auto last = std::unique(FProperties.begin(), FProperties.end(),
+                            [](const WbemPropertyDef& a, const WbemPropertyDef& b) {
+                                return SameTextW(a.Name, b.Name);
+                            });
+    FProperties.erase(last, FProperties.end());
+    for (std::size_t i = 0; i < FProperties.size(); ++i)
+        if (FProperties[i].IsKey()) FKeys.push_back(i);
+}
+
+WbemClassPtr WbemClass::Make(WideString name, std::vector<WbemPropertyDef> properties) {
+    return std::make_shared<const WbemClass>(std::move(name), std::move(properties));
+}
+
+int WbemClass::IndexOf(const WideString& name) const {
+    auto it = std::lower_bound(FProperties.begin(), FProperties.end(), name,
+                               [](const WbemPropertyDef& p, const WideString& n) {
+                                   return CompareTextW(p.Name, n) < 0;
+                               });
+    if (it != FProperties.end() && SameTextW(it->Name, name))
+        return static_cast<int>(it - FProperties.begin());
+    return -1;
+}
+
+WbemClassPtr WbemClass::Project(const std::vector<WideString>& names) const {
+    std::vector<WbemPropertyDef> kept;
+    for (const auto& p : FProperties) {
+        for (const auto& n : names) {
+            if (SameTextW(p.Name, n)) {
+                kept.push_back(p);
+                break;
+            }
+        }
+    }
+    return Make(FName, std::move(kept));
+}
+
+WbemQualifierDef KeyQualifier() { return WbemQualifierDef{u"key", Variant(true)}; }
+
+WbemPropertyDef PropertyDef(const WideString& name, std::int32_t cimType, bool isArray,
+                            std::vector<WbemQualifierDef> qualifiers) {
+    WbemPropertyDef def;
+    def.Name = name;
+    def.CimType = cimType;
+    def.IsArray = isArray;
+    def.Qualifiers = std::move(qualifiers);
+    return def;
+}
+
+}  // namespace veskin

@@ -1,0 +1,60 @@
+#pragma once
+// A WMI class: its name and its properties (name, CIM type number, array flag,
+// qualifiers). Properties are kept in case-insensitive alphabetical order, the order
+// in which objects of the class enumerate them. Immutable once made; shared by all
+// objects of the class.
+#include <memory>
+#include <vector>
+
+#include "rtl/Variant.h"
+#include "rtl/WideString.h"
+
+namespace veskin {
+
+struct WbemQualifierDef {
+    WideString Name;
+    Variant Value;
+};
+
+struct WbemPropertyDef {
+    WideString Name;
+    std::int32_t CimType = 8;  // string
+    bool IsArray = false;
+    std::vector<WbemQualifierDef> Qualifiers;
+
+    // A "key" qualifier (any letter case) whose value is true.
+    bool IsKey() const;
+};
+
+class WbemClass;
+using WbemClassPtr = std::shared_ptr<const WbemClass>;
+
+class WbemClass {
+public:
+    WbemClass(WideString name, std::vector<WbemPropertyDef> properties);
+    static WbemClassPtr Make(WideString name, std::vector<WbemPropertyDef> properties);
+
+    const WideString& Name() const { return FName; }
+    const std::vector<WbemPropertyDef>& Properties() const { return FProperties; }
+    std::size_t PropertyCount() const { return FProperties.size(); }
+    // Index of the property with that name (any letter case), or -1.
+    int IndexOf(const WideString& name) const;
+    // Indexes of the key properties, in property order.
+    const std::vector<std::size_t>& KeyIndexes() const { return FKeys; }
+
+    // A class of the same name holding only the named properties (unknown names are
+    // left out; duplicates count once).
+    WbemClassPtr Project(const std::vector<WideString>& names) const;
+
+private:
+    WideString FName;
+    std::vector<WbemPropertyDef> FProperties;
+    std::vector<std::size_t> FKeys;
+};
+
+// Shorthands for declaring properties.
+WbemQualifierDef KeyQualifier();
+WbemPropertyDef PropertyDef(const WideString& name, std::int32_t cimType, bool isArray = false,
+                            std::vector<WbemQualifierDef> qualifiers = {});
+
+}  // namespace veskin

@@ -1,0 +1,149 @@
+#include "platform/WbemObject.h"
+
+#include "platform/CimValue.h"
+#include "platform/MofText.h"
+#include "platform/WbemObjectPath.h"
+#include "platform/WbemProperty.h"
+
+namespace veskin {
+
+WbemObject::WbemObject(WbemClassPtr cls, Kind kind) : FClass(std::move(cls)), FKind(kind) {
+    FValues.resize(FClass->PropertyCount(), Variant::Null());
+}
+
+WbemObjectPtr WbemObject::NewInstance(WbemClassPtr cls) {
+    return std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
+}
+
+WbemObjectPtr WbemObject::NewLazy(WbemClassPtr cls, WbemValueSource source) {
+    auto obj = std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
+    obj->FValues.clear();
+    obj->FSource = std::move(source);
+    return obj;
+}
+
+WbemObjectPtr WbemObject::NewClassObject(WbemClassPtr cls) {
+    return std::make_shared<WbemObject>(std::move(cls), Kind::Class);
+}
+
+Variant WbemObject::GetValue(std::size_t index) const {
+    if (index >= FClass->PropertyCount()) return Variant::Null();
+    if (FSource) return FSource(index);
+    return FValues[index];
+}
+
+Variant WbemObject::GetValue(const WideString& name) const {
+    int i = FClass->IndexOf(name);
+    return i < 0 ? Variant::Null() : GetValue(static_cast<std::size_t>(i));
+}
+
+void WbemObject::Materialise() {
+    if (!FSource) return;
+    std::vector<Variant> values;
+    values.reserve(FClass->PropertyCount());
+    for (std::size_t i = 0; i < FClass->PropertyCount(); ++i) values.push_back(FSource(i));
+    FValues = std::move(values);
+    FSource = nullptr;
+}
+
+HRESULT WbemObject::SetValue(std::size_t index, const Variant& value) {
+    if (index >= FClass->PropertyCount()) return WBEM_E_NOT_FOUND;
+    const WbemPropertyDef& def = FClass->Properties()[index];
+    Variant coerced;
+    HRESULT hr = CimCoerce(value, def.CimType, def.IsArray, coerced);
+    if (Failed(hr)) return hr;
+    Materialise();
+    FValues[index] = std::move(coerced);
+    return S_OK;
+}
+
+HRESULT WbemObject::SetValue(const WideString& name, const Variant& value) {
+    int i = FClass->IndexOf(name);
+    if (i < 0) return WBEM_E_NOT_FOUND;
+    return SetValue(static_cast<std::size_t>(i), value);
+}
+
+void WbemObject::SetLocation(const WideString& server, const WideString& nameSpace,
+                             WbemObjectStorePtr store) {
+    FServer = server;
+    FNameSpace = nameSpace;
+    FStore = std::move(store);
+}
+
+HRESULT WbemObject::Check(WbemObjectOp op, const WideString& name) const {
+    return FHooks ? FHooks->BeforeObjectCall(op, name) : S_OK;
+}
+
+WideString WbemObject::RelPath() const {
+    if (IsClass()) return FClass->Name();
+    return BuildRelPath(*FClass, [this](std::size_t i) { return GetValue(i); });
+}
+
+WideString WbemObject::FullPath() const {
+    WideString rel = RelPath();
+    if (rel.empty()) return rel;
+    return u"\\\\" + FServer + u"\\" + FNameSpace + u":" + rel;
+}
+
+WbemObjectPtr WbemObject::Clone() const {
+    auto copy = std::make_shared<WbemObject>(*this);
+    return copy;
+}
+
+WbemObjectPtr WbemObject::Projected(const WbemClassPtr& projected) const {
+    auto copy = std::make_shared<WbemObject>(projected, FKind);
+    for (std::size_t i = 0; i < projected->PropertyCount(); ++i)
+        copy->FValues[i] = GetValue(projected->Properties()[i].Name);
+    copy->FServer = FServer;
+    copy->FNameSpace = FNameSpace;
+    copy->FStore = FStore;
+    copy->FHooks = FHooks;
+    return copy;
+}
+
+HRESULT WbemObject::get_Properties_(ISWbemPropertySetPtr& properties) {
+    properties.reset();
+    HRESULT hr = Check(WbemObjectOp::Properties);
+    if (Failed(hr)) return hr;
+    properties = std::make_shared<WbemPropertySet>(shared_from_this());
+    return S_OK;
+}
+
+HRESULT WbemObject::get_Path_(ISWbemObjectPathPtr& path) {
+    path.reset();
+    HRESULT hr = Check(WbemObjectOp::Path);
+    if (Failed(hr)) return hr;
+    WideString rel = RelPath();
+    path = std::make_shared<WbemObjectPath>(rel.empty() ? WideString() : FServer,
+                                            rel.empty() ? WideString() : FNameSpace,
+                                            FClass->Name(), rel);
+    return S_OK;
+}
+
+HRESULT WbemObject::Put_(std::int32_t, const ISWbemNamedValueSetPtr&, ISWbemObjectPathPtr& path) {
+    path.reset();
+    HRESULT hr = Check(WbemObjectOp::Put);
+    if (Failed(hr)) return hr;
+    if (IsClass() || !FStore) return WBEM_E_NOT_SUPPORTED;
+    hr = FStore->PutObject(*this);
+    if (Failed(hr)) return hr;
+    path = std::make_shared<WbemObjectPath>(FServer, FNameSpace, FClass->Name(), RelPath());
+    return hr;
+}
+
+HRESULT WbemObject::Delete_(std::int32_t, const ISWbemNamedValueSetPtr&) {
+    HRESULT hr = Check(WbemObjectOp::Delete);
+    if (Failed(hr)) return hr;
+    if (IsClass() || !FStore) return WBEM_E_NOT_SUPPORTED;
+    return FStore->DeleteObject(*this);
+}
+
+HRESULT WbemObject::GetObjectText_(std::int32_t, WideString& text) {
+    text.clear();
+    HRESULT hr = Check(WbemObjectOp::ObjectText);
+    if (Failed(hr)) return hr;
+    text = MofText(*this);
+    return S_OK;
+}
+
+}  // namespace veskin

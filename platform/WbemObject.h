@@ -1,0 +1,97 @@
+#pragma once
+// An object of the in-memory WMI model: an instance of a class holding one value per
+// property, or a class object (a description of properties without values). Values
+// are kept in the form the Scripting API delivers (see CimValue.h). An object is used
+// by one thread at a time; the service hands every caller its own copy.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/WbemClass.h"
+#include "platform/WbemObjectHooks.h"
+#include "platform/WbemScripting.h"
+
+namespace veskin {
+
+class WbemObject;
+using WbemObjectPtr = std::shared_ptr<WbemObject>;
+
+// Where Put_ and Delete_ of an object go: the service that delivered it.
+class WbemObjectStore {
+public:
+    virtual ~WbemObjectStore() = default;
+    virtual HRESULT PutObject(const WbemObject& object) = 0;
+    virtual HRESULT DeleteObject(const WbemObject& object) = 0;
+};
+using WbemObjectStorePtr = std::shared_ptr<WbemObjectStore>;
+
+// Computes the value of property index on demand (already in delivered form), so that
+// large generated results need not hold every value.
+using WbemValueSource = std::function<Variant(std::size_t index)>;
+
+class WbemObject : public ISWbemObject, public std::enable_shared_from_this<WbemObject> {
+public:
+    enum class Kind { Instance, Class };
+
+    WbemObject(WbemClassPtr cls, Kind kind);
+    // An instance with every value null.
+    static WbemObjectPtr NewInstance(WbemClassPtr cls);
+    // An instance whose values come from source until one is changed.
+    static WbemObjectPtr NewLazy(WbemClassPtr cls, WbemValueSource source);
+    // A class object: describes the class's properties, all values null.
+    static WbemObjectPtr NewClassObject(WbemClassPtr cls);
+
+    const WbemClassPtr& Class() const { return FClass; }
+    bool IsClass() const { return FKind == Kind::Class; }
+
+    // The value of a property (null for an unknown index or name).
+    Variant GetValue(std::size_t index) const;
+    Variant GetValue(const WideString& name) const;
+    // Stores a value converted to the property's CIM type: WBEM_E_TYPE_MISMATCH when it
+    // does not fit, WBEM_E_NOT_FOUND for an unknown name.
+    HRESULT SetValue(std::size_t index, const Variant& value);
+    HRESULT SetValue(const WideString& name, const Variant& value);
+
+    // The computer and namespace the object comes from, and where writes go.
+    void SetLocation(const WideString& server, const WideString& nameSpace,
+                     WbemObjectStorePtr store);
+    const WideString& Server() const { return FServer; }
+    const WideString& NameSpace() const { return FNameSpace; }
+    void SetHooks(WbemObjectHooksPtr hooks) { FHooks = std::move(hooks); }
+    const WbemObjectHooksPtr& Hooks() const { return FHooks; }
+    // Asks the hooks (if any) whether an operation may run.
+    HRESULT Check(WbemObjectOp op, const WideString& name = WideString()) const;
+
+    // "Class.Key=\"v\"" (keys in property order, joined by ","), "Class=@" for a class
+    // without keys, "Class" for a class object; empty when a key value is null.
+    WideString RelPath() const;
+    // "\\SERVER\namespace:" + RelPath(); empty when RelPath() is empty.
+    WideString FullPath() const;
+
+    // A copy with the same class, values, location and hooks.
+    WbemObjectPtr Clone() const;
+    // A copy holding only the properties of projected (a projection of this class).
+    WbemObjectPtr Projected(const WbemClassPtr& projected) const;
+
+    // ISWbemObject
+    HRESULT get_Properties_(ISWbemPropertySetPtr& properties) override;
+    HRESULT get_Path_(ISWbemObjectPathPtr& path) override;
+    HRESULT Put_(std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet,
+                 ISWbemObjectPathPtr& path) override;
+    HRESULT Delete_(std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet) override;
+    HRESULT GetObjectText_(std::int32_t flags, WideString& text) override;
+
+private:
+    void Materialise();
+
+    WbemClassPtr FClass;
+    Kind FKind;
+    std::vector<Variant> FValues;  // empty while FSource supplies the values
+    WbemValueSource FSource;
+    WideString FServer;
+    WideString FNameSpace;
+    WbemObjectStorePtr FStore;
+    WbemObjectHooksPtr FHooks;
+};
+
+}  // namespace veskin
