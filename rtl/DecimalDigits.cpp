@@ -1,0 +1,102 @@
+#include "rtl/DecimalDigits.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace veskin {
+
+namespace {
+
+// The exact decimal expansion of |value| to `count` significant digits (truncation
+// error only far beyond the digits that are rounded), as digits and exponent.
+void RawDigits(double value, int count, std::string& digits, int& exponent) {
+    std::vector<char> buf(static_cast<std::size_t>(count) + 32);
+    std::snprintf(buf.data(), buf.size(), "%.*e", count - 1, std::fabs(value));
+    // Form: d.ddddde[+-]xx
+    digits.clear();
+    const char* p = buf.data();
+    for (; *p != 'e' && *p != '\0'; ++p)
+        if (*p >= '0' && *p <= '9') digits.push_back(*p);
+    exponent = (*p == 'e') ? std::atoi(p + 1) + 1 : 1;
+}
+
+// Rounds digits to `keep` digits half away from zero; a carry out of the first digit
+// raises the exponent.
+void RoundDigits(std::string& digits, int& exponent, int keep) {
+    if (keep < 0) {
+        digits.clear();
+        return;
+    }
+    if (static_cast<std::size_t>(keep) >= digits.size()) return;
+    const bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+    digits.resize(static_cast<std::size_t>(keep));
+    if (!up) return;
+    int i = keep - 1;
+    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
+        digits[static_cast<std::size_t>(i)] = '0';
+        --i;
+    }
+    if (i >= 0) {
+        ++digits[static_cast<std::size_t>(i)];
+    } else {
+        digits.insert(digits.begin(), '1');
+        ++exponent;
+        if (static_cast<int>(digits.size()) > keep && keep > 0) digits.pop_back();
+    }
+}
+
+void StripLeadingZeros(DecimalDigits& d) {
+    std::size_t z = 0;
+    while (z < d.Digits.size() && d.Digits[z] == '0') ++z;
+    if (z == d.Digits.size()) {
+        d.Digits.clear();
+        d.Exponent = 0;
+    }
+}
+
+}  // namespace
+
+DecimalDigits ToDecimalDigits(double value, int significant) {
+    DecimalDigits d;
+    d.Negative = std::signbit(value) && value != 0;
+    if (value == 0) return d;
+    RawDigits(value, significant + 25, d.Digits, d.Exponent);
+    RoundDigits(d.Digits, d.Exponent, significant);
+    StripLeadingZeros(d);
+    return d;
+}
+
+DecimalDigits ToFixedDigits(double value, int decimals) {
+    DecimalDigits d;
+    d.Negative = std::signbit(value) && value != 0;
+    if (value == 0) return d;
+    std::string digits;
+    int exponent = 0;
+    RawDigits(value, 25, digits, exponent);
+    const int keep = exponent + decimals;  // digits left of the cut
+    if (keep < 0) {
+        d.Negative = false;
+        return d;
+    }
+    if (keep == 0) {
+        // Everything is below the last kept decimal: rounds to one unit of it or to 0.
+        if (digits[0] >= '5') {
+            d.Digits.assign(1, '1');
+            d.Exponent = exponent + 1;
+        } else {
+            d.Negative = false;
+        }
+        return d;
+    }
+    RawDigits(value, keep + 25, digits, exponent);
+    RoundDigits(digits, exponent, exponent + decimals);
+    d.Digits = digits;
+    d.Exponent = exponent;
+    StripLeadingZeros(d);
+    if (d.Digits.empty()) d.Negative = false;
+    return d;
+}
+
+}  // namespace veskin
