@@ -52,15 +52,23 @@ int WbemClass::IndexOf(const WideString& name) const {
 
 WbemClassPtr WbemClass::Project(const std::vector<WideString>& names) const {
     std::vector<WbemPropertyDef> kept;
+    bool keyLeftOut = FKeysIncomplete;
     for (const auto& p : FProperties) {
+        bool wanted = false;
         for (const auto& n : names) {
             if (SameTextW(p.Name, n)) {
-                kept.push_back(p);
+                wanted = true;
                 break;
             }
         }
+        if (wanted)
+            kept.push_back(p);
+        else if (p.IsKey())
+            keyLeftOut = true;
     }
-    return Make(FName, std::move(kept));
+    auto projected = std::make_shared<WbemClass>(FName, std::move(kept));
+    projected->FKeysIncomplete = keyLeftOut;
+    return projected;
 }
 
 WbemQualifierDef KeyQualifier() { return WbemQualifierDef{u"key", Variant(true)}; }

@@ -45,11 +45,14 @@ public:
     // A class of the same name holding only the named properties (unknown names are
     // left out; duplicates count once).
     WbemClassPtr Project(const std::vector<WideString>& names) const;
+    // True for a projection that left out a key: its objects have no path.
+    bool KeysIncomplete() const { return FKeysIncomplete; }
 
 private:
     WideString FName;
     std::vector<WbemPropertyDef> FProperties;
     std::vector<std::size_t> FKeys;
+    bool FKeysIncomplete = false;
 };
 
 // Shorthands for declaring properties.

@@ -81,6 +81,7 @@ WideString KeyValueText(const Variant& value, std::int32_t cimType) {
 
 WideString BuildRelPath(const WbemClass& cls, const std::function<Variant(std::size_t)>& valueAt) {
     const auto& keys = cls.KeyIndexes();
+    if (cls.KeysIncomplete()) return WideString();
     if (keys.empty()) return cls.Name() + u"=@";
     WideString rel = cls.Name() + u".";
     bool first = true;

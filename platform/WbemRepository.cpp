@@ -1,0 +1,72 @@
+#include "platform/WbemRepository.h"
+
+namespace veskin {
+
+WbemNamespace::WbemNamespace(WideString name) : FName(std::move(name)) {}
+
+void WbemNamespace::AddClass(WbemClassPtr cls, WbemInstanceSourcePtr source) {
+    std::lock_guard<std::mutex> guard(FLock);
+    WideString name = cls->Name();
+    FClasses[name] = WbemClassEntry{std::move(cls), std::move(source)};
+}
+
+std::shared_ptr<StoredInstanceSource> WbemNamespace::AddStoredClass(WbemClassPtr cls) {
+    auto source = std::make_shared<StoredInstanceSource>(cls);
+    AddClass(std::move(cls), source);
+    return source;
+}
+
+bool WbemNamespace::FindClass(const WideString& name, WbemClassEntry& entry) const {
+    std::lock_guard<std::mutex> guard(FLock);
+    auto it = FClasses.find(name);
+    if (it == FClasses.end()) return false;
+    entry = it->second;
+    return true;
+}
+
+std::vector<WbemClassEntry> WbemNamespace::Classes() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    std::vector<WbemClassEntry> all;
+    for (const auto& [name, entry] : FClasses) all.push_back(entry);
+    return all;
+}
+
+HRESULT WbemNamespace::PutObject(const WbemObject& object) {
+    WbemClassEntry entry;
+    if (!FindClass(object.Class()->Name(), entry)) return WBEM_E_INVALID_CLASS;
+    return entry.Source ? entry.Source->PutInstance(object) : WBEM_E_PROVIDER_NOT_CAPABLE;
+}
+
+HRESULT WbemNamespace::DeleteObject(const WbemObject& object) {
+    WbemClassEntry entry;
+    if (!FindClass(object.Class()->Name(), entry)) return WBEM_E_INVALID_CLASS;
+    return entry.Source ? entry.Source->DeleteInstance(object) : WBEM_E_PROVIDER_NOT_CAPABLE;
+}
+
+WbemRepository::WbemRepository(WideString serverName) : FServerName(std::move(serverName)) {}
+
+WideString WbemRepository::NormaliseNamespace(const WideString& name) {
+    WideString n = name;
+    for (auto& c : n)
+        if (c == u'/') c = u'\\';
+    while (!n.empty() && n.front() == u'\\') n.erase(n.begin());
+    while (!n.empty() && n.back() == u'\\') n.pop_back();
+    return n;
+}
+
+WbemNamespacePtr WbemRepository::AddNamespace(const WideString& name) {
+    WideString n = NormaliseNamespace(name);
+    std::lock_guard<std::mutex> guard(FLock);
+    auto& slot = FNamespaces[n];
+    if (!slot) slot = std::make_shared<WbemNamespace>(n);
+    return slot;
+}
+
+WbemNamespacePtr WbemRepository::FindNamespace(const WideString& name) const {
+    WideString n = NormaliseNamespace(name);
+    std::lock_guard<std::mutex> guard(FLock);
+    auto it = FNamespaces.find(n);
+    return it == FNamespaces.end() ? nullptr : it->second;
+}
+
+}  // namespace veskin

@@ -1,0 +1,64 @@
+#pragma once
+// The classes a WMI service knows, by namespace. A namespace holds classes, each with
+// the source of its instances; it is also where objects it delivered are written back.
+#include <map>
+#include <mutex>
+
+#include "platform/TextCompare.h"
+#include "platform/WbemInstanceSource.h"
+
+namespace veskin {
+
+struct WbemClassEntry {
+    WbemClassPtr Class;
+    WbemInstanceSourcePtr Source;
+};
+
+class WbemNamespace : public WbemObjectStore,
+                      public std::enable_shared_from_this<WbemNamespace> {
+public:
+    explicit WbemNamespace(WideString name);
+    const WideString& Name() const { return FName; }
+
+    // Adds or replaces a class (names compare without regard to case).
+    void AddClass(WbemClassPtr cls, WbemInstanceSourcePtr source);
+    // A class whose instances are kept in memory; returns their store.
+    std::shared_ptr<StoredInstanceSource> AddStoredClass(WbemClassPtr cls);
+    // False when the namespace lacks the class.
+    bool FindClass(const WideString& name, WbemClassEntry& entry) const;
+    std::vector<WbemClassEntry> Classes() const;
+
+    // Writes go to the source of the object's class.
+    HRESULT PutObject(const WbemObject& object) override;
+    HRESULT DeleteObject(const WbemObject& object) override;
+
+private:
+    WideString FName;
+    mutable std::mutex FLock;
+    std::map<WideString, WbemClassEntry, TextLessW> FClasses;
+};
+using WbemNamespacePtr = std::shared_ptr<WbemNamespace>;
+
+class WbemRepository {
+public:
+    // serverName is the computer name that object paths show.
+    explicit WbemRepository(WideString serverName);
+    const WideString& ServerName() const { return FServerName; }
+
+    // Adds a namespace (or returns the one of that name).
+    WbemNamespacePtr AddNamespace(const WideString& name);
+    // Names compare without regard to case; "/" stands for "\"; a leading or trailing
+    // separator is ignored. Null when there is none.
+    WbemNamespacePtr FindNamespace(const WideString& name) const;
+
+    // "root/CIMV2/" -> "root\CIMV2".
+    static WideString NormaliseNamespace(const WideString& name);
+
+private:
+    WideString FServerName;
+    mutable std::mutex FLock;
+    std::map<WideString, WbemNamespacePtr, TextLessW> FNamespaces;
+};
+using WbemRepositoryPtr = std::shared_ptr<WbemRepository>;
+
+}  // namespace veskin
