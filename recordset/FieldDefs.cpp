@@ -1,5 +1,6 @@
 #include "recordset/FieldDefs.h"
 
+#include "recordset/DataSet.h"
 #include "recordset/DatabaseError.h"
 #include "rtl/Exception.h"
 
@@ -74,6 +75,10 @@ int TFieldDefs::IndexOf(const WideString& name) const {
 TFieldDef* TFieldDefs::FindDef(const WideString& name) const {
     int i = IndexOf(name);
     return i < 0 ? nullptr : FItems[static_cast<std::size_t>(i)].get();
+}
+
+void TFieldDefs::Update() {
+    if (auto* dataSet = dynamic_cast<TDataSet*>(FDataSet)) dataSet->InitFieldDefs();
 }
 
 TFieldDef* TFieldDefs::Find(const WideString& name) const {

@@ -93,15 +93,13 @@ public:
     // Raises EDatabaseError "Field '<name>' not found" (with the data set's name in front).
     TFieldDef* Find(const WideString& name) const;
 
-    // Set when the definitions describe the current data set; the data set clears it
-    // when they must be fetched again.
-    bool Updated() const { return FUpdated; }
-    void SetUpdated(bool value) { FUpdated = value; }
+    // Fills the definitions from the data set (its definition hook); nothing
+    // without a data set.
+    void Update();
 
 private:
     TComponent* FDataSet;
     std::vector<std::unique_ptr<TFieldDef>> FItems;
-    bool FUpdated = false;
 };
 
 // Compares two names as the framework compares field names: without regard to
