@@ -1,5 +1,7 @@
 #include "platform/WbemLocatorImpl.h"
 
+#include "platform/WbemTypeInfo.h"
+
 namespace veskin {
 
 WbemLocatorImpl::WbemLocatorImpl(WbemRepositoryPtr repository, WbemConnectPolicy policy)
@@ -28,6 +30,13 @@ HRESULT WbemLocatorImpl::ConnectServer(const WideString& server, const WideStrin
 
 HRESULT WbemLocatorImpl::get_Security_(ISWbemSecurityPtr& security) {
     security = FSecurity;
+    return S_OK;
+}
+
+HRESULT WbemLocatorImpl::GetTypeInfo(std::uint32_t index, std::uint32_t, std::shared_ptr<ITypeInfo>& info) {
+    info.reset();
+    if (index != 0) return MakeHResult(0x8002000Bu);  // DISP_E_BADINDEX
+    info = std::make_shared<WbemTypeInfo>(1, 2);
     return S_OK;
 }
 

@@ -28,6 +28,9 @@ public:
                           std::int32_t securityFlags, const ISWbemNamedValueSetPtr& valueSet,
                           ISWbemServicesPtr& services) override;
     HRESULT get_Security_(ISWbemSecurityPtr& security) override;
+    // Type information of the WMI Scripting library, version 1.2.
+    HRESULT GetTypeInfo(std::uint32_t index, std::uint32_t lcid,
+                        std::shared_ptr<ITypeInfo>& info) override;
 
 private:
     WbemRepositoryPtr FRepository;
