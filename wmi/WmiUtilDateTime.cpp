@@ -109,7 +109,9 @@ void WmiDmtfDecode(const AnsiString& dmtf, TDateTime& dateTime, std::int32_t& ut
         TDateTime date = 0, time = 0;
         // Microseconds are cut to milliseconds, not rounded.
         ok = TryEncodeDate(year, month, day, date) && TryEncodeTime(hour, minute, second, micro / 1000, time);
-        if (ok) dateTime = date + time;
+        // Before 1899-12-30 the time of day counts away from zero, like the date;
+        // adding it there would land on the following day.
+        if (ok) dateTime = date < 0 ? date - time : date + time;
     }
     if (!ok) {
         dateTime = 0;
