@@ -1,6 +1,7 @@
 // Opening, closing, the buffer window and moving between records.
 #include "recordset/DataSet.h"
 
+#include <exception>
 #include <utility>
 
 #include "recordset/DatabaseError.h"
@@ -73,26 +74,38 @@ void TDataSet::OpenCursor() {
         GetNextRecords();
     } catch (...) {
         SetState(dsInactive);
-        CloseCursor();
+        try {
+            CloseCursor();
+        } catch (...) {
+            // The failure of the open is the one the caller hears about.
+        }
         throw;
     }
 }
 
 void TDataSet::CloseCursor() {
-    // The buffers go first, then the cursor; a failing close hook still leaves the
-    // base consistently closed.
-    try {
-        if (!FBuffers.empty()) ClearBuffers();
-        FreeBuffers();
-        InternalClose();
-    } catch (...) {
-        FBuffers.clear();
-        if (FDefaultFields) DestroyFields();
-        FDefaultFields = false;
-        throw;
-    }
+    // Every step runs even when an earlier one fails, so the base always ends up
+    // closed; the first failure is passed on afterwards.
+    std::exception_ptr failure;
+    auto step = [&failure](auto&& action) {
+        try {
+            action();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    step([this] { ClearBuffers(); });
+    step([this] { FreeBuffers(); });
+    FBuffers.clear();
+    FRecordCount = 0;
+    FActiveRecord = 0;
+    FCurrentRecord = -1;
+    FBOF = true;
+    FEOF = true;
+    step([this] { InternalClose(); });
     if (FDefaultFields) DestroyFields();
     FDefaultFields = false;
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TDataSet::AllocateBuffers() {
@@ -274,8 +287,8 @@ void TDataSet::Last() {
 int TDataSet::MoveBy(int distance) {
     CheckBrowseMode();
     int moved = 0;
+    Fire(BeforeScroll);
     if ((distance > 0 && !FEOF) || (distance < 0 && !FBOF)) {
-        Fire(BeforeScroll);
         FBOF = false;
         FEOF = false;
         while (distance > 0) {
