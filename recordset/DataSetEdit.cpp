@@ -166,6 +166,7 @@ void TDataSet::AddRecordWith(const std::vector<Variant>& values, bool append) {
             if (!v.IsEmpty()) FFields[i]->SetAsVariant(v);
         }
         Fire(BeforePost);
+        CheckRequiredFields();
         UpdateCursorPos();
         InternalAddRecord(ActiveBuffer(), append);
     } catch (...) {
