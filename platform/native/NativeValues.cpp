@@ -1,0 +1,81 @@
+#include "platform/native/NativeValues.h"
+
+#include <cassert>
+
+#include "platform/CimValue.h"
+#include "platform/WbemObject.h"
+
+namespace veskin {
+
+Variant StrValue(const std::optional<std::string>& text) {
+    return text ? Variant(AnsiToWide(*text)) : Variant::Null();
+}
+
+Variant U64Value(const std::optional<std::uint64_t>& v) {
+    if (!v) return Variant::Null();
+    std::string s = std::to_string(*v);
+    return Variant(WideString(s.begin(), s.end()));
+}
+
+Variant S64Value(const std::optional<std::int64_t>& v) {
+    if (!v) return Variant::Null();
+    std::string s = std::to_string(*v);
+    return Variant(WideString(s.begin(), s.end()));
+}
+
+Variant U32Value(const std::optional<std::uint64_t>& v) {
+    if (!v) return Variant::Null();
+    std::uint64_t x = *v > 0xFFFFFFFFull ? 0xFFFFFFFFull : *v;
+    return Variant::FromInteger(static_cast<std::int32_t>(static_cast<std::uint32_t>(x)));
+}
+
+Variant U16Value(const std::optional<std::uint32_t>& v) {
+    if (!v) return Variant::Null();
+    return Variant::FromInteger(static_cast<std::int32_t>(*v > 0xFFFFu ? 0xFFFFu : *v));
+}
+
+Variant U8Value(const std::optional<std::uint32_t>& v) {
+    if (!v) return Variant::Null();
+    return Variant::FromByte(static_cast<std::uint8_t>(*v > 0xFFu ? 0xFFu : *v));
+}
+
+Variant S16Value(const std::optional<std::int32_t>& v) {
+    if (!v) return Variant::Null();
+    std::int32_t x = *v < -32768 ? -32768 : (*v > 32767 ? 32767 : *v);
+    return Variant::FromSmallint(static_cast<std::int16_t>(x));
+}
+
+Variant BoolValue(const std::optional<bool>& v) {
+    return v ? Variant::FromBoolean(*v) : Variant::Null();
+}
+
+WbemClassPtr MakeNativeClass(const char* className, const std::vector<NativeProperty>& props) {
+    std::vector<WbemPropertyDef> defs;
+    defs.reserve(props.size());
+    for (const auto& p : props) {
+        std::vector<WbemQualifierDef> qualifiers;
+        if (p.Key) qualifiers.push_back(KeyQualifier());
+        // Every property carries its type's name, as the Windows service gives it.
+        qualifiers.push_back(WbemQualifierDef{W("CIMTYPE"), Variant(W(CimTypeName(p.CimType)))});
+        defs.push_back(PropertyDef(W(p.Name), p.CimType, p.IsArray, std::move(qualifiers)));
+    }
+    return WbemClass::Make(W(className), std::move(defs));
+}
+
+ValueRow::ValueRow(const WbemClassPtr& cls)
+    : FClass(cls.get()), FValues(cls->PropertyCount(), Variant::Null()) {}
+
+void ValueRow::Set(const char* name, Variant value) {
+    int i = FClass->IndexOf(W(name));
+    assert(i >= 0 && "property not in the class");
+    if (i >= 0) FValues[static_cast<std::size_t>(i)] = std::move(value);
+}
+
+std::shared_ptr<WbemObject> MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row) {
+    auto values = std::make_shared<std::vector<Variant>>(std::move(row.Values()));
+    return WbemObject::NewLazy(cls, [values](std::size_t index) {
+        return index < values->size() ? (*values)[index] : Variant::Null();
+    });
+}
+
+}  // namespace veskin

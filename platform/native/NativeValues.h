@@ -1,0 +1,53 @@
+#pragma once
+// Building property values in the form the Scripting API delivers them (see
+// platform/CimValue.h), and class definitions from compact tables.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/WbemClass.h"
+#include "platform/WbemScripting.h"
+#include "rtl/Variant.h"
+
+namespace veskin {
+
+// string / datetime: UTF-8 text as UTF-16; nothing gives null.
+Variant StrValue(const std::optional<std::string>& text);
+// uint64 / sint64 travel as decimal text.
+Variant U64Value(const std::optional<std::uint64_t>& v);
+Variant S64Value(const std::optional<std::int64_t>& v);
+// uint32 travels as a 32-bit integer (values above 2^31 wrap to negative).
+Variant U32Value(const std::optional<std::uint64_t>& v);  // saturates at 4294967295
+Variant U16Value(const std::optional<std::uint32_t>& v);
+Variant U8Value(const std::optional<std::uint32_t>& v);
+Variant S16Value(const std::optional<std::int32_t>& v);
+Variant BoolValue(const std::optional<bool>& v);
+
+// One row of a class table: name, CIM type, key.
+struct NativeProperty {
+    const char* Name;
+    std::int32_t CimType;
+    bool Key = false;
+    bool IsArray = false;
+};
+WbemClassPtr MakeNativeClass(const char* className, const std::vector<NativeProperty>& props);
+
+// Holds a class's values by property name while an instance is built, then hands
+// them to a lazy object in the class's (alphabetical) order.
+class ValueRow {
+public:
+    explicit ValueRow(const WbemClassPtr& cls);
+    // Unknown names are a programming error and are ignored in release builds.
+    void Set(const char* name, Variant value);
+    std::vector<Variant>& Values() { return FValues; }
+
+private:
+    const WbemClass* FClass;
+    std::vector<Variant> FValues;
+};
+
+// An instance over a finished row.
+std::shared_ptr<class WbemObject> MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row);
+
+}  // namespace veskin

@@ -1,0 +1,81 @@
+#include "platform/native/TextFields.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace veskin {
+
+std::optional<std::uint64_t> ToU64(std::string_view text) {
+    std::uint64_t v = 0;
+    if (text.empty()) return std::nullopt;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::int64_t> ToI64(std::string_view text) {
+    std::int64_t v = 0;
+    if (text.empty()) return std::nullopt;
+    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> ToDouble(std::string_view text) {
+    if (text.empty() || text.size() > 64) return std::nullopt;
+    std::string s(text);
+    char* end = nullptr;
+    double v = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size()) return std::nullopt;
+    return v;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+std::map<std::string, std::string> ParseKeyValues(std::string_view text) {
+    std::map<std::string, std::string> out;
+    for (std::string_view line : SplitLines(text)) {
+        std::size_t k = line.find_first_of(": \t");
+        if (k == 0 || k == std::string_view::npos) continue;
+        std::string key(line.substr(0, k));
+        std::size_t v = k;
+        while (v < line.size() && (line[v] == ':' || line[v] == ' ' || line[v] == '\t')) ++v;
+        std::size_t e = line.size();
+        while (e > v && (line[e - 1] == ' ' || line[e - 1] == '\t' || line[e - 1] == '\r')) --e;
+        out.emplace(std::move(key), std::string(line.substr(v, e - v)));
+    }
+    return out;
+}
+
+std::optional<std::uint64_t> LeadingU64(const std::map<std::string, std::string>& values,
+                                        const std::string& key) {
+    auto it = values.find(key);
+    if (it == values.end()) return std::nullopt;
+    auto fields = SplitFields(it->second);
+    if (fields.empty()) return std::nullopt;
+    return ToU64(fields[0]);
+}
+
+}  // namespace veskin
