@@ -70,8 +70,12 @@ void WbemObject::SetLocation(const WideString& server, const WideString& nameSpa
     FStore = std::move(store);
 }
 
-HRESULT WbemObject::Check(WbemObjectOp op, const WideString& name) const {
-    return FHooks ? FHooks->BeforeObjectCall(op, name) : S_OK;
+HRESULT WbemObject::Check(const WbemObjectCall& call) const {
+    return FHooks ? FHooks->BeforeObjectCall(call) : S_OK;
+}
+
+HRESULT WbemObject::Check(WbemObjectOp op) const {
+    return FHooks ? FHooks->BeforeObjectCall(WbemObjectCall{op, FClass->Name()}) : S_OK;
 }
 
 WideString WbemObject::RelPath() const {
@@ -120,9 +124,10 @@ HRESULT WbemObject::get_Path_(ISWbemObjectPathPtr& path) {
     return S_OK;
 }
 
-HRESULT WbemObject::Put_(std::int32_t, const ISWbemNamedValueSetPtr&, ISWbemObjectPathPtr& path) {
+HRESULT WbemObject::Put_(std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet,
+                         ISWbemObjectPathPtr& path) {
     path.reset();
-    HRESULT hr = Check(WbemObjectOp::Put);
+    HRESULT hr = Check(WbemObjectCall{WbemObjectOp::Put, FClass->Name(), flags, valueSet != nullptr});
     if (Failed(hr)) return hr;
     if (IsClass() || !FStore) return WBEM_E_NOT_SUPPORTED;
     hr = FStore->PutObject(*this);
@@ -131,16 +136,16 @@ HRESULT WbemObject::Put_(std::int32_t, const ISWbemNamedValueSetPtr&, ISWbemObje
     return hr;
 }
 
-HRESULT WbemObject::Delete_(std::int32_t, const ISWbemNamedValueSetPtr&) {
-    HRESULT hr = Check(WbemObjectOp::Delete);
+HRESULT WbemObject::Delete_(std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet) {
+    HRESULT hr = Check(WbemObjectCall{WbemObjectOp::Delete, FClass->Name(), flags, valueSet != nullptr});
     if (Failed(hr)) return hr;
     if (IsClass() || !FStore) return WBEM_E_NOT_SUPPORTED;
     return FStore->DeleteObject(*this);
 }
 
-HRESULT WbemObject::GetObjectText_(std::int32_t, WideString& text) {
+HRESULT WbemObject::GetObjectText_(std::int32_t flags, WideString& text) {
     text.clear();
-    HRESULT hr = Check(WbemObjectOp::ObjectText);
+    HRESULT hr = Check(WbemObjectCall{WbemObjectOp::ObjectText, FClass->Name(), flags});
     if (Failed(hr)) return hr;
     text = MofText(*this);
     return S_OK;

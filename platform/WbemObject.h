@@ -60,7 +60,8 @@ public:
     void SetHooks(WbemObjectHooksPtr hooks) { FHooks = std::move(hooks); }
     const WbemObjectHooksPtr& Hooks() const { return FHooks; }
     // Asks the hooks (if any) whether an operation may run.
-    HRESULT Check(WbemObjectOp op, const WideString& name = WideString()) const;
+    HRESULT Check(const WbemObjectCall& call) const;
+    HRESULT Check(WbemObjectOp op) const;
 
     // "Class.Key=\"v\"" (keys in property order, joined by ","), "Class=@" for a class
     // without keys, "Class" for a class object; empty when a key value is null.

@@ -20,12 +20,20 @@ enum class WbemObjectOp {
     ObjectText,     // ISWbemObject::GetObjectText_
 };
 
+struct WbemObjectCall {
+    WbemObjectOp Op;
+    // The property for the property operations, the object's class for the others.
+    WideString Name;
+    std::int32_t Flags = 0;   // Put_, Delete_, GetObjectText_, Item
+    bool HasContext = false;  // Put_, Delete_: a named-value set was given
+};
+
 class WbemObjectHooks {
 public:
     virtual ~WbemObjectHooks() = default;
     // Called before the operation runs; a failure code makes the operation answer it
     // without doing anything.
-    virtual HRESULT BeforeObjectCall(WbemObjectOp op, const WideString& name) = 0;
+    virtual HRESULT BeforeObjectCall(const WbemObjectCall& call) = 0;
 };
 using WbemObjectHooksPtr = std::shared_ptr<WbemObjectHooks>;
 

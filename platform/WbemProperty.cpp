@@ -13,14 +13,14 @@ const WbemPropertyDef& WbemProperty::Def() const {
 }
 
 HRESULT WbemProperty::get_Value(Variant& value) {
-    HRESULT hr = FObject->Check(WbemObjectOp::PropertyValue, Def().Name);
+    HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PropertyValue, Def().Name});
     if (Failed(hr)) return hr;
     value = FObject->GetValue(FIndex);
     return S_OK;
 }
 
 HRESULT WbemProperty::put_Value(const Variant& value) {
-    HRESULT hr = FObject->Check(WbemObjectOp::PutValue, Def().Name);
+    HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PutValue, Def().Name});
     if (Failed(hr)) return hr;
     return FObject->SetValue(FIndex, value);
 }
@@ -70,9 +70,10 @@ HRESULT WbemPropertySet::get__NewEnum(IInterfacePtr& enumerator) {
     return S_OK;
 }
 
-HRESULT WbemPropertySet::Item(const WideString& name, std::int32_t, ISWbemPropertyPtr& property) {
+HRESULT WbemPropertySet::Item(const WideString& name, std::int32_t flags,
+                              ISWbemPropertyPtr& property) {
     property.reset();
-    HRESULT hr = FObject->Check(WbemObjectOp::PropertyItem, name);
+    HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PropertyItem, name, flags});
     if (Failed(hr)) return hr;
     int i = FObject->Class()->IndexOf(name);
     if (i < 0) return WBEM_E_NOT_FOUND;
