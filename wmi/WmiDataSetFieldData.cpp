@@ -1,0 +1,123 @@
+// Field values of the WMI record set: reading properties of the active record's object
+// into field data, and writing field data back into the object.
+#include <cstdint>
+
+#include "recordset/DatabaseError.h"
+#include "recordset/DbConsts.h"
+#include "recordset/Field.h"
+#include "rtl/SysUtils.h"
+#include "wmi/WmiDataSet.h"
+#include "wmi/WmiDataSetValues.h"
+#include "wmi/WmiErr.h"
+#include "wmi/WmiUtil.h"
+
+namespace veskin {
+
+bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
+    TInterfaceHolder* record = ActiveHolder();
+    if (record == nullptr || !record->WmiObject) return false;
+    if (FIrregularView) {
+        if (data != nullptr) *static_cast<Variant*>(data) = Variant::FromDispatch(record->WmiObject);
+        return true;
+    }
+    const Variant value = ReadCachedProperty(*record, AnsiToWide(field->FieldName()));
+    if (value.IsNull()) return false;
+    return PropertyToFieldData(field, value, data);
+}
+
+bool TWmiDataSet::PropertyToFieldData(const TField* field, const Variant& value, void* data) {
+    if (data == nullptr) return true;
+    switch (field->DataType()) {
+        case ftSmallint:
+        case ftWord:
+            *static_cast<std::uint16_t*>(data) = static_cast<std::uint16_t>(value.AsInteger() & 0xFFFF);
+            break;
+        case ftInteger:
+            *static_cast<std::int32_t*>(data) = value.AsInteger();
+            break;
+        case ftBoolean:
+            *static_cast<std::int16_t*>(data) = value.AsBoolean() ? 1 : 0;
+            break;
+        case ftFloat:
+            *static_cast<double*>(data) = value.AsDouble();
+            break;
+        case ftDateTime:
+            *static_cast<double*>(data) = WmiDmtfToDateTime(value.AsString());
+            break;
+        case ftWideString:
+            *static_cast<WideString*>(data) = value.AsWideString();
+            break;
+        case ftLargeint:
+            *static_cast<std::int64_t*>(data) = WmiStrToInt64(value.AsString());
+            break;
+        case ftVariant:
+            *static_cast<Variant*>(data) = value;
+            break;
+        default:
+            throw Exception("Unknown data type in field " + field->FieldName());
+    }
+    return true;
+}
+
+Variant TWmiDataSet::CurrentPropertyValue(const std::string& name) {
+    const ISWbemObjectPtr object = FStore ? FStore->CurrentObject() : nullptr;
+    if (!object) DatabaseError(SRecordNotFound);
+    ISWbemPropertySetPtr properties;
+    WmiCheck(object->get_Properties_(properties));
+    return WmiGetPropertyValue(properties, AnsiToWide(name));
+}
+
+void TWmiDataSet::WriteFieldData(TField* field, const void* data) {
+    if (FReadOnly) DatabaseError(SDataSetReadOnly);
+    TInterfaceHolder* record = ActiveHolder();
+    if (record == nullptr || !record->WmiObject)
+        DatabaseError(Format(SFieldAccessError, {field->FieldName(), std::string("any")}));
+
+    TFieldDefs& defs = FIrregularView ? FRecordFieldDefs : FieldDefs();
+    auto* def = dynamic_cast<TWmiFieldDef*>(defs.Find(AnsiToWide(field->FieldName())));
+    if (def == nullptr) throw Exception("Invalid class typecast");
+    if (def->Attributes().contains(faReadonly)) DatabaseError(Format(SFieldReadOnly, {field->FieldName()}));
+
+    Variant value = Variant::Null();
+    if (data != nullptr) {
+        switch (field->DataType()) {
+            case ftSmallint:
+                value = Variant::FromInteger(*static_cast<const std::int16_t*>(data));
+                break;
+            case ftWord:
+                value = Variant::FromInteger(*static_cast<const std::uint16_t*>(data));
+                break;
+            case ftInteger:
+                value = Variant::FromInteger(*static_cast<const std::int32_t*>(data));
+                break;
+            case ftBoolean:
+                value = Variant::FromBoolean(*static_cast<const std::int16_t*>(data) != 0);
+                break;
+            case ftFloat:
+                value = Variant::FromDouble(*static_cast<const double*>(data));
+                break;
+            case ftDateTime:
+                value = Variant::FromOleStr(WmiDateTimeToDmtfLocal(*static_cast<const double*>(data)));
+                break;
+            case ftWideString:
+                value = Variant::FromOleStr(*static_cast<const WideString*>(data));
+                break;
+            case ftLargeint:
+                value = Variant::FromInt64(*static_cast<const std::int64_t*>(data));
+                break;
+            case ftVariant: {
+                value = WmiAutomationValue(*static_cast<const Variant*>(data));
+                const TVarType type = value.VarType();
+                if (def->IsArray() && (type == varOleStr || type == varString))
+                    value = WmiAutomationValue(WmiTextToArray(value.AsString()));
+                break;
+            }
+            default:
+                DatabaseError(Format(SUnknownFieldType, {field->FieldName()}));
+        }
+    }
+    WmiSetPropertyValue(record->WmiObject, AnsiToWide(field->FieldName()), value);
+    record->ClearCache();
+}
+
+}  // namespace veskin

@@ -1,0 +1,36 @@
+#pragma once
+// Field definitions of the WMI record set, built from the properties of one WMI object.
+#include <string>
+
+#include "platform/WbemScripting.h"
+#include "recordset/FieldDefs.h"
+#include "recordset/FieldTypes.h"
+
+namespace veskin {
+
+// A field definition that also tells whether the property holds an array.
+class TWmiFieldDef : public TFieldDef {
+public:
+    // The name is 8-bit text; it becomes the definition's UTF-16 name.
+    TWmiFieldDef(TFieldDefs* owner, const std::string& name, TFieldType dataType, int size,
+                 bool required, int fieldNo, bool isArray);
+    std::string ClassName() const override { return "TWmiFieldDef"; }
+    bool IsArray() const { return FIsArray; }
+
+private:
+    bool FIsArray;
+};
+
+// The name of the single definition used in irregular view.
+inline constexpr const char* WmiObjectFieldName = "Object";
+
+// faRequired for a true KEY qualifier, faReadonly for a true READONLY qualifier (names
+// in any letter case); other qualifiers are ignored.
+TFieldAttributes WmiQualifierAttributes(const ISWbemPropertyPtr& property);
+
+// Empties defs and fills it with one definition per property of object, numbered from
+// 1 in enumeration order; in irregular view the one "Object" definition. A null object
+// leaves defs empty. An unsupported CIM type raises, keeping the definitions made so far.
+void WmiBuildFieldDefs(TFieldDefs& defs, const ISWbemObjectPtr& object, bool irregularView);
+
+}  // namespace veskin

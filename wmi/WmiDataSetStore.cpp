@@ -1,0 +1,219 @@
+#include "wmi/WmiDataSetStore.h"
+
+#include <algorithm>
+
+#include "rtl/Interface.h"
+#include "wmi/WmiErr.h"
+
+namespace veskin {
+
+namespace {
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+// ---- TWmiValueCache ----
+
+int TWmiValueCache::CompareNames(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(FoldAscii(a[i]));
+        const auto cb = static_cast<unsigned char>(FoldAscii(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+std::size_t TWmiValueCache::LowerBound(const std::string& name) const {
+    std::size_t lo = 0, hi = FItems.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (CompareNames(FItems[mid].first, name) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+TVariantHolder* TWmiValueCache::Find(const std::string& name) const {
+    const std::size_t i = LowerBound(name);
+    if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0) return FItems[i].second.get();
+    return nullptr;
+}
+
+TVariantHolder* TWmiValueCache::Add(const std::string& name, const Variant& value) {
+    const std::size_t i = LowerBound(name);
+    auto holder = std::make_unique<TVariantHolder>(value);
+    TVariantHolder* result = holder.get();
+    if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0)
+        FItems[i].second = std::move(holder);
+    else
+        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), name, std::move(holder));
+    return result;
+}
+
+// ---- TInterfaceHolder ----
+
+TInterfaceHolder::TInterfaceHolder(ISWbemObjectPtr object, std::int32_t position)
+    : WmiObject(std::move(object)), Position(position) {}
+
+TInterfaceHolder::~TInterfaceHolder() {
+    ClearCache();
+    WmiObject.reset();
+}
+
+void TInterfaceHolder::SetObject(ISWbemObjectPtr object) {
+    WmiObject = std::move(object);
+    ClearCache();
+}
+
+void TInterfaceHolder::ClearCache() {
+    PropertySet.reset();
+    ValueCache.Clear();
+}
+
+// ---- TWmiDataBuffer ----
+
+TWmiDataBuffer::TWmiDataBuffer(IEnumVARIANTPtr enumerator) : Enumerator(std::move(enumerator)) {
+    MoveNext();
+    AtStart = true;
+    CurrentIndex = 0;
+    if (Current) {
+        AtEnd = false;
+        HoldNext = true;  // the framework's first "next" yields this object
+    }
+}
+
+TWmiDataBuffer::~TWmiDataBuffer() {
+    Current = nullptr;
+    Holders.clear();
+    Enumerator.reset();
+}
+
+void TWmiDataBuffer::StandOn(std::int32_t index) {
+    CurrentIndex = index;
+    Current = Holders[static_cast<std::size_t>(index)].get();
+}
+
+void TWmiDataBuffer::StandEmpty() {
+    Current = nullptr;
+    CurrentIndex = 0;
+    AtStart = true;
+    AtEnd = true;
+}
+
+void TWmiDataBuffer::MoveNext() {
+    if (HoldNext) {
+        HoldNext = false;
+        return;
+    }
+    if (CurrentIndex < FetchedCount() - 1) {
+        StandOn(CurrentIndex + 1);
+        return;
+    }
+    Variant element;
+    std::uint32_t fetched = 0;
+    WmiCheck(Enumerator->Next(1, &element, &fetched));
+    if (fetched == 1) {
+        auto holder = std::make_unique<TInterfaceHolder>(nullptr, FetchedCount());
+        holder->SetObject(IntfCast<ISWbemObject>(element.AsInterface()));
+        element = Variant();
+        Holders.push_back(std::move(holder));
+        StandOn(FetchedCount() - 1);
+        AtStart = false;
+    } else {
+        Current = nullptr;
+        Exhausted = true;
+        AtEnd = true;
+    }
+}
+
+void TWmiDataBuffer::MovePrior() {
+    if (HoldPrior) {
+        HoldPrior = false;
+        return;
+    }
+    if (CurrentIndex > 0) {
+        StandOn(CurrentIndex - 1);
+    } else {
+        Current = nullptr;
+        AtStart = true;
+        CurrentIndex = 0;
+    }
+}
+
+void TWmiDataBuffer::MoveTo(std::int32_t index) {
+    // A negative index (a record number below 1) stands on the first object.
+    if (index < 0) index = 0;
+    // Fetching stops only when the enumerator is exhausted: AtEnd alone can be set by
+    // DeleteAt while further objects are still to come.
+    while (!Exhausted && FetchedCount() <= index) MoveNext();
+    if (FetchedCount() == 0) {
+        StandEmpty();
+        return;
+    }
+    if (index < FetchedCount()) {
+        StandOn(index);
+        AtEnd = Exhausted && index == FetchedCount() - 1;
+    } else {
+        StandOn(FetchedCount() - 1);
+        AtEnd = true;
+    }
+    AtStart = index == 0;
+}
+
+void TWmiDataBuffer::MoveFirst() {
+    // With every fetched object deleted, fetch the next one that may still come.
+    if (FetchedCount() > 0 || !Exhausted) MoveTo(0);
+    AtStart = true;
+    HoldNext = true;
+}
+
+void TWmiDataBuffer::MoveLast() {
+    while (!Exhausted) MoveNext();
+    if (FetchedCount() == 0) {
+        // Nothing to stand on: the following "prior" reports the start of an empty set.
+        StandEmpty();
+        HoldPrior = false;
+        return;
+    }
+    StandOn(FetchedCount() - 1);
+    AtEnd = true;
+    HoldPrior = true;
+}
+
+std::int32_t TWmiDataBuffer::TotalCount() {
+    if (!Exhausted) {
+        const std::int32_t index = CurrentIndex;
+        const bool holdNext = HoldNext;
+        HoldNext = false;
+        while (!Exhausted) MoveNext();
+        MoveTo(index);
+        HoldNext = holdNext;  // a store standing before its first object stays there
+    }
+    return FetchedCount();
+}
+
+void TWmiDataBuffer::DeleteAt(std::int32_t index) {
+    if (index < 0 || index >= FetchedCount()) return;
+    Holders[static_cast<std::size_t>(index)]->SetObject(nullptr);
+    Holders.erase(Holders.begin() + index);
+    if (CurrentIndex >= FetchedCount()) --CurrentIndex;
+    if (Holders.empty()) {
+        StandEmpty();
+    } else if (CurrentIndex <= 0) {
+        AtStart = true;
+        StandOn(0);
+    } else if (CurrentIndex == FetchedCount() - 1) {
+        AtEnd = true;
+        StandOn(CurrentIndex);
+    } else {
+        StandOn(CurrentIndex);
+    }
+    for (std::int32_t i = index; i < FetchedCount(); ++i) Holders[static_cast<std::size_t>(i)]->Position = i;
+}
+
+}  // namespace veskin

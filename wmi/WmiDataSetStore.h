@@ -1,0 +1,104 @@
+#pragma once
+// The record store of the WMI record set: one holder per WMI object read from the
+// query's forward-only enumerator, fetched lazily and kept so that the cursor can move
+// backwards, keep bookmarks and count.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/WbemScripting.h"
+#include "recordset/DataSet.h"
+#include "rtl/Variant.h"
+
+namespace veskin {
+
+// One cached property value; owns a copy of the value it was created with.
+class TVariantHolder {
+public:
+    explicit TVariantHolder(const Variant& value) : Value(value) {}
+    Variant Value;
+};
+
+// Property values already read for one record: property names (8-bit) kept sorted,
+// compared without regard to letter case, looked up by bisection.
+class TWmiValueCache {
+public:
+    // The holder cached under name, or null.
+    TVariantHolder* Find(const std::string& name) const;
+    // Stores a copy of value under name (replacing an entry of the same name).
+    TVariantHolder* Add(const std::string& name, const Variant& value);
+    void Clear() { FItems.clear(); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const std::string& Name(int index) const { return FItems.at(static_cast<std::size_t>(index)).first; }
+
+    // Case-insensitive ordering of two names: <0, 0 or >0.
+    static int CompareNames(const std::string& a, const std::string& b);
+
+private:
+    // Index of the first entry not ordered before name.
+    std::size_t LowerBound(const std::string& name) const;
+    std::vector<std::pair<std::string, std::unique_ptr<TVariantHolder>>> FItems;
+};
+
+// One WMI object with its position in the store and its value cache. The store keeps
+// one per fetched object; every record buffer of the record set is one as well.
+class TInterfaceHolder : public TRecordBuffer {
+public:
+    explicit TInterfaceHolder(ISWbemObjectPtr object = nullptr, std::int32_t position = 0);
+    ~TInterfaceHolder() override;
+    TInterfaceHolder(const TInterfaceHolder&) = delete;
+    TInterfaceHolder& operator=(const TInterfaceHolder&) = delete;
+
+    // Replaces the object and empties the caches.
+    void SetObject(ISWbemObjectPtr object);
+    // Drops the property set and every cached value.
+    void ClearCache();
+
+    ISWbemObjectPtr WmiObject;
+    ISWbemPropertySetPtr PropertySet;
+    std::int32_t Position = 0;
+    TWmiValueCache ValueCache;
+};
+
+class TWmiDataBuffer {
+public:
+    // Keeps the enumerator and fetches the first object.
+    explicit TWmiDataBuffer(IEnumVARIANTPtr enumerator);
+    ~TWmiDataBuffer();
+    TWmiDataBuffer(const TWmiDataBuffer&) = delete;
+    TWmiDataBuffer& operator=(const TWmiDataBuffer&) = delete;
+
+    void MoveNext();
+    void MovePrior();
+    void MoveTo(std::int32_t index);
+    void MoveFirst();
+    void MoveLast();
+    std::int32_t FetchedCount() const { return static_cast<std::int32_t>(Holders.size()); }
+    std::int32_t TotalCount();
+    void DeleteAt(std::int32_t index);
+    ISWbemObjectPtr CurrentObject() const { return Current ? Current->WmiObject : nullptr; }
+
+    TInterfaceHolder* Holder(std::int32_t index) const {
+        return Holders.at(static_cast<std::size_t>(index)).get();
+    }
+
+    IEnumVARIANTPtr Enumerator;
+    TInterfaceHolder* Current = nullptr;
+    bool AtEnd = false;
+    bool AtStart = false;
+    bool Exhausted = false;
+    bool HoldNext = false;
+    bool HoldPrior = false;
+    std::vector<std::unique_ptr<TInterfaceHolder>> Holders;
+    std::int32_t CurrentIndex = 0;
+
+private:
+    // Stands on the holder at index (which must exist).
+    void StandOn(std::int32_t index);
+    // No holder to stand on: before the first and after the last at once.
+    void StandEmpty();
+};
+
+}  // namespace veskin

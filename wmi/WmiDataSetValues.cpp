@@ -1,0 +1,66 @@
+#include "wmi/WmiDataSetValues.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "wmi/WmiErr.h"
+#include "wmi/WmiUtil.h"
+
+namespace veskin {
+
+ISWbemPropertySetPtr HolderPropertySet(TInterfaceHolder& record) {
+    if (!record.PropertySet) {
+        ISWbemPropertySetPtr properties;
+        WmiCheck(record.WmiObject->get_Properties_(properties));
+        record.PropertySet = properties;
+    }
+    return record.PropertySet;
+}
+
+Variant ReadCachedProperty(TInterfaceHolder& record, const WideString& name) {
+    const std::string key = WideToAnsi(name);
+    if (const TVariantHolder* cached = record.ValueCache.Find(key)) return cached->Value;
+    const Variant value = WmiGetPropertyValue(HolderPropertySet(record), name);
+    record.ValueCache.Add(key, value);
+    return value;
+}
+
+Variant WmiAutomationValue(const Variant& value) {
+    if (value.IsByRef()) return WmiAutomationValue(value.Deref());
+    if (value.IsArray()) {
+        const int low = value.ArrayLowBound();
+        const int high = value.ArrayHighBound();
+        Variant result = Variant::ArrayCreate(low, high, varVariant);
+        for (int i = low; i <= high; ++i) result.PutElement(i, WmiAutomationValue(value.GetElement(i)));
+        return result;
+    }
+    switch (value.VarType()) {
+        case varString:
+            return Variant::FromOleStr(AnsiToWide(value.RawString()));
+        case varShortInt:
+        case varByte:
+        case varWord:
+            return Variant::FromInteger(static_cast<std::int32_t>(value.RawInt()));
+        case varLongWord: {
+            const auto v = static_cast<std::uint32_t>(value.RawInt());
+            if (v & 0x80000000u) return Variant::FromDouble(static_cast<double>(v));
+            return Variant::FromInteger(static_cast<std::int32_t>(v));
+        }
+        case varInt64: {
+            const std::int64_t v = value.RawInt();
+            if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max())
+                return Variant::FromInteger(static_cast<std::int32_t>(v));
+            return value;
+        }
+        case varUInt64: {
+            const std::uint64_t v = value.RawUInt64();
+            if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+                return Variant::FromInteger(static_cast<std::int32_t>(v));
+            return value;
+        }
+        default:
+            return value;
+    }
+}
+
+}  // namespace veskin
