@@ -36,9 +36,7 @@ TComponent::TComponent(TComponent* owner) {
     if (owner != nullptr) owner->InsertComponent(this);
 }
 
-TComponent::~TComponent() {
-    // Mark this component and everything it owns as going away, so that handlers
-    // called from here can tell.
+void TComponent::Destroying() {
     std::vector<TComponent*> pending{this};
     while (!pending.empty()) {
         TComponent* c = pending.back();
@@ -46,6 +44,11 @@ TComponent::~TComponent() {
         c->FState |= csDestroying;
         pending.insert(pending.end(), c->FComponents.begin(), c->FComponents.end());
     }
+}
+
+TComponent::~TComponent() {
+    // Everything this one owns is going away too; handlers called from here can tell.
+    Destroying();
 
     // Tell every free-notification partner. The link is broken first on both sides so
     // that a partner's handler cannot reach back into this component's list.

@@ -86,6 +86,10 @@ protected:
     // End of loading; the default clears csLoading.
     virtual void Loaded();
     void SetState(std::uint32_t flag, bool on);
+    // Sets csDestroying on this component and all it owns. The destructor does it;
+    // a derived destructor calls it first so that its own clean-up, and the handlers
+    // it triggers, already see the flag.
+    void Destroying();
 
 private:
     TComponent* FOwner = nullptr;

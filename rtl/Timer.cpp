@@ -7,7 +7,11 @@ namespace veskin {
 namespace {
 
 ITimerService* gService = nullptr;
-std::vector<TTimer*> gRunning;  // timers registered with the current service
+// Timers that want ticks (enabled, interval and handler set), whether or not a
+// service is installed; a service installed later takes them over.
+std::vector<TTimer*> gActive;
+
+void Forget(TTimer* t) { gActive.erase(std::remove(gActive.begin(), gActive.end(), t), gActive.end()); }
 
 }  // namespace
 
@@ -15,12 +19,11 @@ ITimerService* TimerService() { return gService; }
 
 void SetTimerService(ITimerService* service) {
     if (service == gService) return;
-    const std::vector<TTimer*> running = gRunning;
+    const std::vector<TTimer*> active = gActive;
     if (gService != nullptr)
-        for (TTimer* t : running) gService->Stop(t);
+        for (TTimer* t : active) gService->Stop(t);
     gService = service;
-    gRunning.clear();
-    for (TTimer* t : running) {
+    for (TTimer* t : active) {
         t->FRunning = false;
         t->UpdateTimer();
     }
@@ -29,22 +32,21 @@ void SetTimerService(ITimerService* service) {
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
 TTimer::~TTimer() {
-    if (FRunning) {
-        if (gService != nullptr) gService->Stop(this);
-        gRunning.erase(std::remove(gRunning.begin(), gRunning.end(), this), gRunning.end());
-        FRunning = false;
-    }
+    if (FRunning && gService != nullptr) gService->Stop(this);
+    FRunning = false;
+    Forget(this);
 }
 
 void TTimer::UpdateTimer() {
     if (FRunning) {
         if (gService != nullptr) gService->Stop(this);
-        gRunning.erase(std::remove(gRunning.begin(), gRunning.end(), this), gRunning.end());
         FRunning = false;
     }
-    if (ShouldRun() && gService != nullptr) {
+    Forget(this);
+    if (!ShouldRun()) return;
+    gActive.push_back(this);
+    if (gService != nullptr) {
         gService->Start(this, FInterval);
-        gRunning.push_back(this);
         FRunning = true;
     }
 }

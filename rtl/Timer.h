@@ -20,7 +20,8 @@ public:
     virtual void Stop(TTimer* timer) = 0;
 };
 
-// Installs the service (nullptr = none). Running timers move to the new service.
+// Installs the service (nullptr = none). Timers that want ticks move to the new
+// service, including those created while none was installed.
 // The service must outlive its installation.
 void SetTimerService(ITimerService* service);
 ITimerService* TimerService();
