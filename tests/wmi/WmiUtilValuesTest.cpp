@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <functional>
 #include <string>
 
 #include "recordset/FieldTypes.h"
@@ -118,6 +119,145 @@ TEST(WmiCimTypeToFieldType, MapsEveryTypeAndRejectsUnknownScalars) {
         EXPECT_EQ(e.ErrorCode, 0);
     }
     EXPECT_THROW(WmiCimTypeToFieldType(104, VARIANT_FALSE, type, size), TWmiException);
+}
+
+}  // namespace
+}  // namespace veskin
+
+namespace veskin {
+namespace {
+
+class TestProperty : public ISWbemProperty {
+public:
+    HRESULT get_Value(Variant& value) override {
+        value = Value;
+        return ReadResult;
+    }
+    HRESULT put_Value(const Variant& value) override {
+        if (Failed(WriteResult)) return WriteResult;
+        Value = value;
+        return S_OK;
+    }
+    HRESULT get_Name(WideString& name) override {
+        name = u"Size";
+        return S_OK;
+    }
+    HRESULT get_IsLocal(VARIANT_BOOL& v) override {
+        v = VARIANT_TRUE;
+        return S_OK;
+    }
+    HRESULT get_Origin(WideString& v) override {
+        v.clear();
+        return S_OK;
+    }
+    HRESULT get_CIMType(std::int32_t& v) override {
+        v = wbemCimtypeUint32;
+        return S_OK;
+    }
+    HRESULT get_Qualifiers_(ISWbemQualifierSetPtr& q) override {
+        q.reset();
+        return E_NOTIMPL;
+    }
+    HRESULT get_IsArray(VARIANT_BOOL& v) override {
+        v = VARIANT_FALSE;
+        return S_OK;
+    }
+    Variant Value = Variant(std::int32_t(5));
+    HRESULT ReadResult = S_OK;
+    HRESULT WriteResult = S_OK;
+};
+
+class TestPropertySet : public ISWbemPropertySet {
+public:
+    HRESULT get__NewEnum(IInterfacePtr& e) override {
+        e.reset();
+        return E_NOTIMPL;
+    }
+    HRESULT Item(const WideString& name, std::int32_t flags, ISWbemPropertyPtr& property) override {
+        Flags = flags;
+        property.reset();
+        if (name != u"Size") return WBEM_E_NOT_FOUND;
+        property = Property;
+        return S_OK;
+    }
+    HRESULT get_Count(std::int32_t& c) override {
+        c = 1;
+        return S_OK;
+    }
+    std::shared_ptr<TestProperty> Property = std::make_shared<TestProperty>();
+    std::int32_t Flags = -1;
+};
+
+class TestObject : public ISWbemObject {
+public:
+    HRESULT get_Properties_(ISWbemPropertySetPtr& p) override {
+        p = Failed(PropertiesResult) ? nullptr : Properties;
+        return PropertiesResult;
+    }
+    HRESULT get_Path_(ISWbemObjectPathPtr& p) override {
+        p.reset();
+        return E_NOTIMPL;
+    }
+    HRESULT Put_(std::int32_t, const ISWbemNamedValueSetPtr&, ISWbemObjectPathPtr& p) override {
+        p.reset();
+        return E_NOTIMPL;
+    }
+    HRESULT Delete_(std::int32_t, const ISWbemNamedValueSetPtr&) override { return E_NOTIMPL; }
+    HRESULT GetObjectText_(std::int32_t flags, WideString& text) override {
+        TextFlags = flags;
+        text = u"instance of Test\n{\n\tSize = 5;\n};\n";
+        return TextResult;
+    }
+    std::shared_ptr<TestPropertySet> Properties = std::make_shared<TestPropertySet>();
+    HRESULT PropertiesResult = S_OK;
+    HRESULT TextResult = S_OK;
+    std::int32_t TextFlags = -1;
+};
+
+std::int32_t CodeOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const TWmiException& e) {
+        return e.ErrorCode;
+    }
+    return 0;
+}
+
+TEST(WmiVariantToText, WmiObjectsShowTheirObjectText) {
+    auto object = std::make_shared<TestObject>();
+    EXPECT_EQ(WmiVariantToText(Variant::FromDispatch(object)), "instance of Test\n{\n\tSize = 5;\n};\n");
+    EXPECT_EQ(object->TextFlags, 0);
+    // Inside an array too.
+    EXPECT_EQ(WmiVariantToText(Variant::ArrayOf({Variant::FromDispatch(object)})).substr(0, 17), "{instance of Test");
+    object->TextResult = WBEM_E_FAILED;
+    EXPECT_EQ(CodeOf([&] { WmiVariantToText(Variant::FromDispatch(object)); }), WBEM_E_FAILED);
+}
+
+TEST(WmiProperties, ReadAndAssignThroughTheCheck) {
+    auto object = std::make_shared<TestObject>();
+    EXPECT_EQ(WmiGetProperty(object, u"Size"), object->Properties->Property);
+    EXPECT_EQ(object->Properties->Flags, 0);
+    EXPECT_EQ(WmiGetPropertyValue(object->Properties, u"Size").AsInteger(), 5);
+
+    WmiSetPropertyValue(object, u"Size", Variant(std::int32_t(9)));
+    EXPECT_EQ(object->Properties->Property->Value.AsInteger(), 9);
+
+    EXPECT_EQ(CodeOf([&] { WmiGetProperty(object, u"Missing"); }), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(CodeOf([&] { WmiGetPropertyValue(object->Properties, u"Missing"); }), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(CodeOf([&] { WmiSetPropertyValue(object, u"Missing", Variant(std::int32_t(1))); }), WBEM_E_NOT_FOUND);
+
+    object->Properties->Property->WriteResult = WBEM_E_TYPE_MISMATCH;
+    EXPECT_EQ(CodeOf([&] { WmiSetPropertyValue(object, u"Size", Variant(u"x")); }), WBEM_E_TYPE_MISMATCH);
+    EXPECT_EQ(object->Properties->Property->Value.AsInteger(), 9);  // nothing assigned
+
+    object->Properties->Property->ReadResult = WBEM_E_ACCESS_DENIED;
+    EXPECT_EQ(CodeOf([&] { WmiGetPropertyValue(object->Properties, u"Size"); }), WBEM_E_ACCESS_DENIED);
+    object->PropertiesResult = WBEM_E_FAILED;
+    EXPECT_EQ(CodeOf([&] { WmiGetProperty(object, u"Size"); }), WBEM_E_FAILED);
+
+    // Missing objects are reported, not used.
+    EXPECT_EQ(CodeOf([] { WmiGetProperty(nullptr, u"Size"); }), E_POINTER);
+    EXPECT_EQ(CodeOf([] { WmiGetPropertyValue(nullptr, u"Size"); }), E_POINTER);
 }
 
 }  // namespace
