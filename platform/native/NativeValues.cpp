@@ -71,11 +71,21 @@ void ValueRow::Set(const char* name, Variant value) {
     if (i >= 0) FValues[static_cast<std::size_t>(i)] = std::move(value);
 }
 
-std::shared_ptr<WbemObject> MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row) {
+WbemObjectPtr MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row) {
     auto values = std::make_shared<std::vector<Variant>>(std::move(row.Values()));
     return WbemObject::NewLazy(cls, [values](std::size_t index) {
         return index < values->size() ? (*values)[index] : Variant::Null();
     });
+}
+
+WbemObjectProducer ProduceList(std::vector<WbemObjectPtr> objects) {
+    auto list = std::make_shared<std::vector<WbemObjectPtr>>(std::move(objects));
+    auto next = std::make_shared<std::size_t>(0);
+    return [list, next](WbemObjectPtr& out) -> HRESULT {
+        if (*next >= list->size()) return S_FALSE;
+        out = (*list)[(*next)++];
+        return S_OK;
+    };
 }
 
 }  // namespace veskin

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/WbemClass.h"
+#include "platform/WbemObjectSet.h"
 #include "platform/WbemScripting.h"
 #include "rtl/Variant.h"
 
@@ -48,6 +49,9 @@ private:
 };
 
 // An instance over a finished row.
-std::shared_ptr<class WbemObject> MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row);
+WbemObjectPtr MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row);
+
+// A producer handing out objects made beforehand.
+WbemObjectProducer ProduceList(std::vector<WbemObjectPtr> objects);
 
 }  // namespace veskin

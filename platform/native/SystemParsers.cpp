@@ -108,4 +108,30 @@ std::optional<LoadAverage> ParseLoadAvg(std::string_view text) {
     return l;
 }
 
+std::vector<std::uint64_t> ParseCpuColumnSums(std::string_view text) {
+    auto lines = SplitLines(text);
+    if (lines.empty()) return {};
+    std::vector<std::size_t> cpuOfColumn;
+    std::size_t highest = 0;
+    for (std::string_view h : SplitFields(lines[0])) {
+        if (h.substr(0, 3) != "CPU") return {};
+        auto n = ToU64(h.substr(3));
+        if (!n || *n > 65535) return {};
+        cpuOfColumn.push_back(static_cast<std::size_t>(*n));
+        if (*n + 1 > highest) highest = static_cast<std::size_t>(*n + 1);
+    }
+    std::vector<std::uint64_t> sums(highest, 0);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::size_t colon = lines[i].find(':');
+        if (colon == std::string_view::npos) continue;
+        auto f = SplitFields(lines[i].substr(colon + 1));
+        for (std::size_t c = 0; c < f.size() && c < cpuOfColumn.size(); ++c) {
+            auto v = ToU64(f[c]);
+            if (!v) break;
+            sums[cpuOfColumn[c]] += *v;
+        }
+    }
+    return sums;
+}
+
 }  // namespace veskin

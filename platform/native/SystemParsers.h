@@ -45,4 +45,8 @@ struct LoadAverage {
 };
 std::optional<LoadAverage> ParseLoadAvg(std::string_view text);
 
+// /proc/interrupts and /proc/softirqs: the sum of each processor's column, indexed by
+// processor number (from the "CPUn" header); rows with fewer numbers count what they have.
+std::vector<std::uint64_t> ParseCpuColumnSums(std::string_view text);
+
 }  // namespace veskin

@@ -1,0 +1,99 @@
+#include "platform/native/NativeService.h"
+
+#include <mutex>
+
+#include "platform/TextCompare.h"
+#include "platform/native/LogicalDiskProvider.h"
+#include "platform/native/MemoryProvider.h"
+#include "platform/native/NetworkInterfaceProvider.h"
+#include "platform/native/OperatingSystemProvider.h"
+#include "platform/native/ProcessProvider.h"
+#include "platform/native/ProcessorProvider.h"
+
+namespace veskin {
+
+WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> context) {
+    WideString server = UpperCaseW(AnsiToWide(context->HostName()));
+    auto repository = std::make_shared<WbemRepository>(server);
+    WbemNamespacePtr ns = repository->AddNamespace(u"root\\cimv2");
+    auto provide = [&ns](WbemClassPtr cls, std::function<WbemObjectProducer()> enumerate) {
+        ns->AddClass(std::move(cls), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
+    };
+    provide(OperatingSystemClass(), [context] { return EnumerateOperatingSystem(context); });
+    provide(ProcessClass(), [context] { return EnumerateProcesses(context); });
+    auto disks = std::make_shared<LogicalDiskProvider>(context);
+    provide(LogicalDiskClass(), [disks] { return disks->Enumerate(); });
+    auto memory = std::make_shared<MemoryProvider>(context);
+    provide(MemoryClass(), [memory] { return memory->Enumerate(); });
+    auto processors = std::make_shared<ProcessorProvider>(context);
+    provide(ProcessorClass(), [processors] { return processors->Enumerate(); });
+    provide(NetworkInterfaceClass(), [context] { return EnumerateNetworkInterfaces(context); });
+    return repository;
+}
+
+namespace {
+
+bool IsIpv4Loopback(const std::string& name) {
+    // 127.a.b.c with decimal parts of at most three digits up to 255.
+    if (name.rfind("127.", 0) != 0) return false;
+    int parts = 1, digits = 0, value = 0;
+    for (std::size_t i = 4; i < name.size(); ++i) {
+        char c = name[i];
+        if (c == '.') {
+            if (digits == 0) return false;
+            ++parts;
+            digits = value = 0;
+        } else if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            if (++digits > 3 || value > 255) return false;
+        } else {
+            return false;
+        }
+    }
+    return parts == 4 && digits > 0;
+}
+
+}  // namespace
+
+bool IsLocalComputerName(const WideString& server, const std::string& hostName) {
+    WideString w = server;
+    while (!w.empty() && (w.front() == u'\\' || w.front() == u'/')) w.erase(w.begin());
+    while (!w.empty() && (w.back() == u' ' || w.back() == u'\t')) w.pop_back();
+    while (!w.empty() && (w.front() == u' ' || w.front() == u'\t')) w.erase(w.begin());
+    if (w.empty() || w == u"." || SameTextW(w, u"localhost")) return true;
+    const std::string name = WideToAnsi(w);
+    if (IsIpv4Loopback(name) || name == "::1" || name == "[::1]" || name == "0:0:0:0:0:0:0:1") return true;
+    if (hostName.empty()) return false;
+    const WideString host = AnsiToWide(hostName);
+    if (SameTextW(w, host)) return true;
+    // The host name as the kernel has it, or without its domain.
+    const std::size_t dot = host.find(u'.');
+    return dot != WideString::npos && SameTextW(w, host.substr(0, dot));
+}
+
+HRESULT NativeConnectPolicy(const WbemConnectRequest& request, const std::string& hostName) {
+    if (!IsLocalComputerName(request.Server, hostName)) return RPC_S_SERVER_UNAVAILABLE_HR;
+    if (!request.User.empty() || !request.Password.empty()) return WBEM_E_LOCAL_CREDENTIALS;
+    return S_OK;
+}
+
+std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeContext> context,
+                                                   WbemRepositoryPtr repository) {
+    return std::make_shared<WbemLocatorImpl>(
+        std::move(repository), [context](const WbemConnectRequest& request) {
+            return NativeConnectPolicy(request, context->HostName());
+        });
+}
+
+std::shared_ptr<WbemLocatorImpl> NativeSystemLocator() {
+    static std::once_flag once;
+    static std::shared_ptr<const NativeContext> context;
+    static WbemRepositoryPtr repository;
+    std::call_once(once, [] {
+        context = std::make_shared<const NativeContext>("/");
+        repository = MakeNativeRepository(context);
+    });
+    return MakeNativeLocator(context, repository);
+}
+
+}  // namespace veskin

@@ -1,0 +1,206 @@
+#include "platform/native/ProcessProvider.h"
+
+#include "platform/native/DmtfTime.h"
+#include "platform/native/NativeValues.h"
+#include "platform/native/ProcessParsers.h"
+#include "platform/native/TextFields.h"
+
+namespace veskin {
+
+WbemClassPtr ProcessClass() {
+    static const WbemClassPtr cls = MakeNativeClass("Win32_Process", {
+        {"Caption", wbemCimtypeString},
+        {"CommandLine", wbemCimtypeString},
+        {"CreationClassName", wbemCimtypeString},
+        {"CreationDate", wbemCimtypeDatetime},
+        {"CSCreationClassName", wbemCimtypeString},
+        {"CSName", wbemCimtypeString},
+        {"Description", wbemCimtypeString},
+        {"ExecutablePath", wbemCimtypeString},
+        {"ExecutionState", wbemCimtypeUint16},
+        {"Handle", wbemCimtypeString, true},
+        {"HandleCount", wbemCimtypeUint32},
+        {"InstallDate", wbemCimtypeDatetime},
+        {"KernelModeTime", wbemCimtypeUint64},
+        {"MaximumWorkingSetSize", wbemCimtypeUint32},
+        {"MinimumWorkingSetSize", wbemCimtypeUint32},
+        {"Name", wbemCimtypeString},
+        {"OSCreationClassName", wbemCimtypeString},
+        {"OSName", wbemCimtypeString},
+        {"OtherOperationCount", wbemCimtypeUint64},
+        {"OtherTransferCount", wbemCimtypeUint64},
+        {"PageFaults", wbemCimtypeUint32},
+        {"PageFileUsage", wbemCimtypeUint32},
+        {"ParentProcessId", wbemCimtypeUint32},
+        {"PeakPageFileUsage", wbemCimtypeUint32},
+        {"PeakVirtualSize", wbemCimtypeUint64},
+        {"PeakWorkingSetSize", wbemCimtypeUint32},
+        {"Priority", wbemCimtypeUint32},
+        {"PrivatePageCount", wbemCimtypeUint64},
+        {"ProcessId", wbemCimtypeUint32},
+        {"QuotaNonPagedPoolUsage", wbemCimtypeUint32},
+        {"QuotaPagedPoolUsage", wbemCimtypeUint32},
+        {"QuotaPeakNonPagedPoolUsage", wbemCimtypeUint32},
+        {"QuotaPeakPagedPoolUsage", wbemCimtypeUint32},
+        {"ReadOperationCount", wbemCimtypeUint64},
+        {"ReadTransferCount", wbemCimtypeUint64},
+        {"SessionId", wbemCimtypeUint32},
+        {"Status", wbemCimtypeString},
+        {"TerminationDate", wbemCimtypeDatetime},
+        {"ThreadCount", wbemCimtypeUint32},
+        {"UserModeTime", wbemCimtypeUint64},
+        {"VirtualSize", wbemCimtypeUint64},
+        {"WindowsVersion", wbemCimtypeString},
+        {"WorkingSetSize", wbemCimtypeUint64},
+        {"WriteOperationCount", wbemCimtypeUint64},
+        {"WriteTransferCount", wbemCimtypeUint64},
+    });
+    return cls;
+}
+
+ProcessCommon ProcessCommon::Read(const NativeContext& context) {
+    ProcessCommon c;
+    c.HostName = context.HostName();
+    c.OsName = context.OsName();
+    c.BootTime = context.BootTime();
+    c.KernelRelease = context.KernelRelease();
+    return c;
+}
+
+std::uint32_t WindowsPriority(std::int64_t nice, std::int64_t kernelPriority) {
+    if (kernelPriority < 0) return 24;  // real-time scheduling
+    if (nice >= 15) return 4;
+    if (nice >= 5) return 6;
+    if (nice > -5) return 8;
+    if (nice > -15) return 10;
+    return 13;
+}
+
+std::uint32_t ExecutionStateOf(char state) {
+    switch (state) {
+    case 'R': return 3;  // Running
+    case 'S':
+    case 'D':
+    case 'I':
+    case 'W': return 4;  // Blocked (waiting)
+    case 'T':
+    case 't': return 8;  // Stopped
+    case 'Z':
+    case 'X':
+    case 'x': return 7;  // Terminated
+    default: return 1;   // Other
+    }
+}
+
+namespace {
+
+std::optional<std::uint64_t> Mul(std::optional<std::uint64_t> v, std::uint64_t factor) {
+    if (!v) return std::nullopt;
+    return *v * factor;
+}
+
+std::optional<std::uint64_t> Sum(std::optional<std::uint64_t> a, std::optional<std::uint64_t> b) {
+    if (!a && !b) return std::nullopt;
+    return a.value_or(0) + b.value_or(0);
+}
+
+}  // namespace
+
+WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& common,
+                          std::uint32_t pid) {
+    const SystemFiles& files = context.Files();
+    const std::string dir = "proc/" + std::to_string(pid) + "/";
+    auto statText = files.Read(dir + "stat", 4096);
+    if (!statText) return nullptr;
+    auto stat = ParseProcessStat(*statText);
+    if (!stat || stat->Pid != pid) return nullptr;
+
+    std::map<std::string, std::string> status;
+    if (auto text = files.Read(dir + "status", 16384)) status = ParseProcessStatus(*text);
+    std::map<std::string, std::string> io;
+    if (auto text = files.Read(dir + "io", 4096)) io = ParseProcessStatus(*text);
+    std::optional<std::string> cmdline;
+    if (auto text = files.Read(dir + "cmdline", 256 * 1024)) {
+        std::string line = ParseCmdline(*text);
+        if (!line.empty()) cmdline = std::move(line);
+    }
+    auto exe = files.ReadLink(dir + "exe");
+    auto fdCount = files.CountEntries(dir + "fd");
+
+    const std::uint64_t ticks = static_cast<std::uint64_t>(context.ClockTicks());
+    const WbemClassPtr& cls = ProcessClass();
+    ValueRow row(cls);
+    const std::optional<std::string> name = stat->Comm;
+    row.Set("Caption", StrValue(name));
+    row.Set("CommandLine", StrValue(cmdline));
+    row.Set("CreationClassName", StrValue("Win32_Process"));
+    if (common.BootTime) {
+        const std::uint64_t startMicros = stat->StartTicks % ticks * 1000000 / ticks;
+        row.Set("CreationDate",
+                StrValue(DmtfFromUnix(*common.BootTime + static_cast<std::int64_t>(stat->StartTicks / ticks),
+                                      static_cast<std::uint32_t>(startMicros))));
+    }
+    row.Set("CSCreationClassName", StrValue("Win32_ComputerSystem"));
+    row.Set("CSName", StrValue(common.HostName));
+    row.Set("Description", StrValue(name));
+    row.Set("ExecutablePath", StrValue(exe));
+    row.Set("ExecutionState", U16Value(ExecutionStateOf(stat->State)));
+    row.Set("Handle", StrValue(std::to_string(pid)));
+    row.Set("HandleCount", U32Value(fdCount));
+    // Tick counts to 100 ns units without overflowing for long-running processes.
+    auto to100ns = [ticks](std::uint64_t t) { return t / ticks * 10000000 + t % ticks * 10000000 / ticks; };
+    row.Set("KernelModeTime", U64Value(to100ns(stat->SystemTicks)));
+    row.Set("UserModeTime", U64Value(to100ns(stat->UserTicks)));
+    row.Set("Name", StrValue(name));
+    row.Set("OSCreationClassName", StrValue("Win32_OperatingSystem"));
+    row.Set("OSName", StrValue(common.OsName));
+    row.Set("PageFaults", U32Value(stat->MinorFaults + stat->MajorFaults));
+    auto privateKb = Sum(LeadingU64(status, "RssAnon"), LeadingU64(status, "VmSwap"));
+    row.Set("PageFileUsage", U32Value(privateKb));
+    row.Set("PrivatePageCount", U64Value(Mul(privateKb, 1024)));
+    row.Set("ParentProcessId", U32Value(stat->ParentPid));
+    row.Set("PeakVirtualSize", U64Value(Mul(LeadingU64(status, "VmPeak"), 1024)));
+    row.Set("PeakWorkingSetSize", U32Value(LeadingU64(status, "VmHWM")));
+    row.Set("Priority", U32Value(WindowsPriority(stat->Nice, stat->Priority)));
+    row.Set("ProcessId", U32Value(pid));
+    row.Set("ReadOperationCount", U64Value(LeadingU64(io, "syscr")));
+    row.Set("ReadTransferCount", U64Value(LeadingU64(io, "rchar")));
+    row.Set("WriteOperationCount", U64Value(LeadingU64(io, "syscw")));
+    row.Set("WriteTransferCount", U64Value(LeadingU64(io, "wchar")));
+    if (stat->Session >= 0) row.Set("SessionId", U32Value(static_cast<std::uint64_t>(stat->Session)));
+    auto threads = LeadingU64(status, "Threads");
+    if (!threads && stat->Threads >= 0) threads = static_cast<std::uint64_t>(stat->Threads);
+    row.Set("ThreadCount", U32Value(threads));
+    auto vmSize = Mul(LeadingU64(status, "VmSize"), 1024);
+    // Kernel threads have no VmSize line; their stat says 0.
+    row.Set("VirtualSize", U64Value(vmSize ? vmSize : std::optional<std::uint64_t>(stat->VirtualBytes)));
+    auto rss = Mul(LeadingU64(status, "VmRSS"), 1024);
+    if (!rss && stat->RssPages >= 0)
+        rss = static_cast<std::uint64_t>(stat->RssPages) * static_cast<std::uint64_t>(context.PageSize());
+    row.Set("WorkingSetSize", U64Value(rss));
+    row.Set("WindowsVersion", StrValue(common.KernelRelease));
+    return MakeNativeInstance(cls, std::move(row));
+}
+
+WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context) {
+    struct State {
+        std::vector<std::uint32_t> Pids;
+        std::size_t Next = 0;
+        ProcessCommon Common;
+    };
+    auto state = std::make_shared<State>();
+    state->Pids = context->Files().NumericEntries("proc");
+    state->Common = ProcessCommon::Read(*context);
+    return [state, context](WbemObjectPtr& out) -> HRESULT {
+        while (state->Next < state->Pids.size()) {
+            std::uint32_t pid = state->Pids[state->Next++];
+            if (auto obj = ReadProcess(*context, state->Common, pid)) {
+                out = std::move(obj);
+                return S_OK;
+            }
+        }
+        return S_FALSE;
+    };
+}
+
+}  // namespace veskin

@@ -1,0 +1,136 @@
+#include "platform/native/ProcessorProvider.h"
+
+#include "platform/native/NativeValues.h"
+#include "platform/WbemObject.h"
+
+namespace veskin {
+
+WbemClassPtr ProcessorClass() {
+    static const WbemClassPtr cls = MakeNativeClass("Win32_PerfFormattedData_PerfOS_Processor", {
+        {"C1TransitionsPersec", wbemCimtypeUint64},
+        {"C2TransitionsPersec", wbemCimtypeUint64},
+        {"C3TransitionsPersec", wbemCimtypeUint64},
+        {"Caption", wbemCimtypeString},
+        {"Description", wbemCimtypeString},
+        {"DPCRate", wbemCimtypeUint32},
+        {"DPCsQueuedPersec", wbemCimtypeUint32},
+        {"Frequency_Object", wbemCimtypeUint64},
+        {"Frequency_PerfTime", wbemCimtypeUint64},
+        {"Frequency_Sys100NS", wbemCimtypeUint64},
+        {"InterruptsPersec", wbemCimtypeUint32},
+        {"Name", wbemCimtypeString, true},
+        {"PercentC1Time", wbemCimtypeUint64},
+        {"PercentC2Time", wbemCimtypeUint64},
+        {"PercentC3Time", wbemCimtypeUint64},
+        {"PercentDPCTime", wbemCimtypeUint64},
+        {"PercentIdleTime", wbemCimtypeUint64},
+        {"PercentInterruptTime", wbemCimtypeUint64},
+        {"PercentPrivilegedTime", wbemCimtypeUint64},
+        {"PercentProcessorTime", wbemCimtypeUint64},
+        {"PercentUserTime", wbemCimtypeUint64},
+        {"Timestamp_Object", wbemCimtypeUint64},
+        {"Timestamp_PerfTime", wbemCimtypeUint64},
+        {"Timestamp_Sys100NS", wbemCimtypeUint64},
+    });
+    return cls;
+}
+
+ProcessorSample ProcessorSample::Read(const SystemFiles& files) {
+    ProcessorSample s;
+    if (auto text = files.Read("proc/stat")) s.Stat = ParseProcStat(*text);
+    if (auto text = files.Read("proc/interrupts")) s.Interrupts = ParseCpuColumnSums(*text);
+    if (auto text = files.Read("proc/softirqs")) s.SoftIrqs = ParseCpuColumnSums(*text);
+    return s;
+}
+
+namespace {
+
+const CpuTimes* FindCpu(const ProcStat& stat, int index) {
+    if (index < 0) return stat.All ? &*stat.All : nullptr;
+    for (const auto& c : stat.Cpus)
+        if (c.Index == index) return &c;
+    return nullptr;
+}
+
+std::optional<std::uint64_t> Column(const std::vector<std::uint64_t>& sums, int index) {
+    if (index < 0) {
+        if (sums.empty()) return std::nullopt;
+        std::uint64_t total = 0;
+        for (auto v : sums) total += v;
+        return total;
+    }
+    if (static_cast<std::size_t>(index) >= sums.size()) return std::nullopt;
+    return sums[static_cast<std::size_t>(index)];
+}
+
+std::optional<std::uint64_t> Rate(std::optional<std::uint64_t> before, std::optional<std::uint64_t> after,
+                                  double seconds) {
+    if (!before || !after || seconds <= 0) return std::nullopt;
+    return static_cast<std::uint64_t>(static_cast<double>(CounterDelta(*before, *after)) / seconds);
+}
+
+WbemObjectPtr BuildOne(const std::string& name, const CpuTimes& a, const CpuTimes& b, int index,
+                       const SamplePair<ProcessorSample>& samples) {
+    const WbemClassPtr& cls = ProcessorClass();
+    ValueRow row(cls);
+    row.Set("Name", StrValue(name));
+    const std::uint64_t total = CounterDelta(a.Total(), b.Total());
+    if (total > 0) {
+        // Shares of the elapsed ticks, as whole percentages.
+        auto pct = [total](std::uint64_t part) {
+            std::uint64_t p = part * 100 / total;
+            return p > 100 ? 100 : p;
+        };
+        const std::uint64_t idle = CounterDelta(a.Idle, b.Idle) + CounterDelta(a.IoWait, b.IoWait);
+        const std::uint64_t user = CounterDelta(a.User, b.User) + CounterDelta(a.Nice, b.Nice);
+        const std::uint64_t irq = CounterDelta(a.Irq, b.Irq);
+        const std::uint64_t soft = CounterDelta(a.SoftIrq, b.SoftIrq);
+        const std::uint64_t system = CounterDelta(a.System, b.System);
+        row.Set("PercentIdleTime", U64Value(pct(idle)));
+        row.Set("PercentProcessorTime", U64Value(100 - pct(idle)));
+        row.Set("PercentUserTime", U64Value(pct(user)));
+        row.Set("PercentPrivilegedTime", U64Value(pct(system + irq + soft)));
+        row.Set("PercentInterruptTime", U64Value(pct(irq)));
+        row.Set("PercentDPCTime", U64Value(pct(soft)));
+    }
+    std::optional<std::uint64_t> intrBefore, intrAfter;
+    if (index < 0 && samples.Before.Stat.Interrupts && samples.After.Stat.Interrupts) {
+        intrBefore = samples.Before.Stat.Interrupts;
+        intrAfter = samples.After.Stat.Interrupts;
+    } else {
+        intrBefore = Column(samples.Before.Interrupts, index);
+        intrAfter = Column(samples.After.Interrupts, index);
+    }
+    row.Set("InterruptsPersec", U32Value(Rate(intrBefore, intrAfter, samples.Seconds)));
+    row.Set("DPCsQueuedPersec", U32Value(Rate(Column(samples.Before.SoftIrqs, index),
+                                              Column(samples.After.SoftIrqs, index), samples.Seconds)));
+    return MakeNativeInstance(cls, std::move(row));
+}
+
+}  // namespace
+
+std::vector<WbemObjectPtr> BuildProcessors(const SamplePair<ProcessorSample>& samples) {
+    std::vector<WbemObjectPtr> out;
+    for (const auto& cpu : samples.After.Stat.Cpus) {
+        const CpuTimes* before = FindCpu(samples.Before.Stat, cpu.Index);
+        // A processor that came online between the samples has no interval yet.
+        out.push_back(BuildOne(std::to_string(cpu.Index), before ? *before : cpu, cpu, cpu.Index, samples));
+    }
+    if (samples.After.Stat.All) {
+        const CpuTimes* before = FindCpu(samples.Before.Stat, -1);
+        out.push_back(BuildOne("_Total", before ? *before : *samples.After.Stat.All,
+                               *samples.After.Stat.All, -1, samples));
+    }
+    return out;
+}
+
+ProcessorProvider::ProcessorProvider(std::shared_ptr<const NativeContext> context)
+    : FContext(std::move(context)), FSampler(std::make_shared<IntervalSampler<ProcessorSample>>()) {}
+
+WbemObjectProducer ProcessorProvider::Enumerate() {
+    auto context = FContext;
+    auto pair = FSampler->Take([context] { return ProcessorSample::Read(context->Files()); });
+    return ProduceList(BuildProcessors(pair));
+}
+
+}  // namespace veskin
