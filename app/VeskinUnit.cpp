@@ -358,10 +358,6 @@ void TForm1::QueryRadioGroupClick(QObject*) {
     ShowSelectedQuery();
 }
 
-void TForm1::CancelButtonClick(QObject*) { FStopRequested = true; }
-
-void TForm1::ShowCheckBoxClick(QObject*) { Grid->setVisible(ShowCheckBox->isChecked()); }
-
 void TForm1::SaveButtonClick(QObject*) {
     if (!SaveDialog.Execute())
         return;
