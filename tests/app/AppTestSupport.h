@@ -67,6 +67,11 @@ inline std::unique_ptr<QSettings> StoredSettings() {
                                        SettingsApplication);
 }
 
+// A member declared before any widget member makes sure the application exists.
+struct AppGuard {
+    AppGuard() { App(); }
+};
+
 // Empties the stored settings and the recorded events.
 inline void ResetState() {
     App();
