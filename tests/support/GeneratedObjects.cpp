@@ -47,7 +47,7 @@ Variant GeneratedValue(const WbemClass& cls, std::size_t property, std::int64_t 
         case wbemCimtypeBoolean: return Variant::FromBoolean(seed % 2 == 0);
         case wbemCimtypeReal64: return Variant::FromDouble(static_cast<double>(seed) / 8.0);
         case wbemCimtypeDatetime: {
-            char text[32];
+            char text[64];
             std::snprintf(text, sizeof text, "20240102%02d%02d%02d.000000+000",
                           static_cast<int>(seed / 3600 % 24), static_cast<int>(seed / 60 % 60),
                           static_cast<int>(seed % 60));

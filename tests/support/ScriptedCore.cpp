@@ -36,12 +36,10 @@ HRESULT ScriptedCore::BeforeObjectCall(const WbemObjectCall& call) {
         case WbemObjectOp::Delete: op = WmiOp::Delete; break;
         case WbemObjectOp::ObjectText: op = WmiOp::ObjectText; break;
     }
-    {
+    if (op == WmiOp::Put || op == WmiOp::Delete) {
         std::lock_guard<std::mutex> guard(Lock);
         ScriptedWmi::WriteArgs args{call.Name, call.Flags, call.HasContext};
-        if (op == WmiOp::Put) Puts.push_back(args);
-        if (op == WmiOp::Delete) Deletes.push_back(args);
-        if (op == WmiOp::PropertyItem) PropertyItems.push_back(call.Name);
+        (op == WmiOp::Put ? Puts : Deletes).push_back(args);
     }
     return Enter(op, call.Name);
 }

@@ -41,7 +41,6 @@ public:
     std::vector<ScriptedWmi::WriteArgs> Deletes;
     std::vector<std::int32_t> Impersonations;
     std::vector<std::pair<WideString, Variant>> NamedValues;
-    std::vector<WideString> PropertyItems;
     std::uint16_t TypeLibMajor = 1;
     std::uint16_t TypeLibMinor = 2;
 

@@ -135,11 +135,6 @@ std::vector<std::pair<WideString, Variant>> ScriptedWmi::NamedValuesAdded() cons
     return FCore->NamedValues;
 }
 
-std::vector<WideString> ScriptedWmi::PropertyItems() const {
-    std::lock_guard<std::mutex> guard(FCore->Lock);
-    return FCore->PropertyItems;
-}
-
 void ScriptedWmi::ResetCounters() {
     std::lock_guard<std::mutex> guard(FCore->Lock);
     FCore->CallCounts.clear();
@@ -150,7 +145,6 @@ void ScriptedWmi::ResetCounters() {
     FCore->Deletes.clear();
     FCore->Impersonations.clear();
     FCore->NamedValues.clear();
-    FCore->PropertyItems.clear();
 }
 
 }  // namespace veskin

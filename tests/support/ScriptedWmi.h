@@ -101,6 +101,9 @@ public:
                      const std::vector<std::pair<WideString, Variant>>& values);
     // Declares a class whose instances a function makes on each enumeration; such a
     // class refuses Put_ and Delete_ (WBEM_E_PROVIDER_NOT_CAPABLE) as providers do.
+    // The producer may yield objects of other classes (WbemObject::NewInstance of any
+    // WbemClass) to make a result whose objects differ in their properties; queries
+    // with a property list or WHERE see only the declared class's properties.
     void AddProviderClass(const WideString& nameSpace, WbemClassPtr cls,
                           std::function<WbemObjectProducer()> enumerate);
     // Copies of the instances now stored for a class (empty for an unknown class).
@@ -133,8 +136,6 @@ public:
     std::vector<std::int32_t> ImpersonationLevels() const;
     // Every Add on a named-value set this service created, in order (repeats included).
     std::vector<std::pair<WideString, Variant>> NamedValuesAdded() const;
-    // Names passed to PropertyItem, in order.
-    std::vector<WideString> PropertyItems() const;
     void ResetCounters();
 
 private:
