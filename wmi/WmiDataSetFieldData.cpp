@@ -20,7 +20,7 @@ bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
         if (data != nullptr) *static_cast<Variant*>(data) = Variant::FromDispatch(record->WmiObject);
         return true;
     }
-    const Variant value = ReadCachedProperty(*record, AnsiToWide(field->FieldName()));
+    const Variant value = ReadCachedProperty(*record, field->FieldName());
     if (value.IsNull()) return false;
     return PropertyToFieldData(field, value, data);
 }

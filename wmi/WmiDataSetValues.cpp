@@ -18,10 +18,13 @@ ISWbemPropertySetPtr HolderPropertySet(TInterfaceHolder& record) {
 }
 
 Variant ReadCachedProperty(TInterfaceHolder& record, const WideString& name) {
-    const std::string key = WideToAnsi(name);
-    if (const TVariantHolder* cached = record.ValueCache.Find(key)) return cached->Value;
-    const Variant value = WmiGetPropertyValue(HolderPropertySet(record), name);
-    record.ValueCache.Add(key, value);
+    return ReadCachedProperty(record, WideToAnsi(name));
+}
+
+Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name) {
+    if (const TVariantHolder* cached = record.ValueCache.Find(name)) return cached->Value;
+    const Variant value = WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
+    record.ValueCache.Add(name, value);
     return value;
 }
 

@@ -14,6 +14,8 @@ ISWbemPropertySetPtr HolderPropertySet(TInterfaceHolder& record);
 // The value of the named property of the record's object; each property is read from
 // WMI once and then served from the record's value cache.
 Variant ReadCachedProperty(TInterfaceHolder& record, const WideString& name);
+// The same by the 8-bit name the cache is keyed by.
+Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name);
 
 // The value as automation carries it: 8-bit text as UTF-16, small and unsigned
 // integers as 32-bit signed (an unsigned 32-bit value with its top bit set as a
