@@ -36,7 +36,7 @@ namespace {
 bool IsIpv4Loopback(const std::string& name) {
     // 127.a.b.c with decimal parts of at most three digits up to 255.
     if (name.rfind("127.", 0) != 0) return false;
-    int parts = 1, digits = 0, value = 0;
+    int parts = 2, digits = 0, value = 0;  // "127" and the part being read
     for (std::size_t i = 4; i < name.size(); ++i) {
         char c = name[i];
         if (c == '.') {
