@@ -226,6 +226,9 @@ protected:
     virtual void InternalAddRecord(TRecordBuffer* buffer, bool append) = 0;
 
     // --- for subclasses
+    // Run the scroll events, for subclass operations that move the cursor themselves.
+    void DoBeforeScroll() { Fire(BeforeScroll); }
+    void DoAfterScroll() { Fire(AfterScroll); }
     TRecordBuffer* ActiveBuffer() const;
     int ActiveRecord() const { return FActiveRecord; }
     // Number of records in the buffer window.
