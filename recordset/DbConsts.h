@@ -11,6 +11,7 @@ inline constexpr const char* SDataSetReadOnly = "Cannot modify a read-only datas
 inline constexpr const char* SDataSetUnidirectional = "Operation not allowed on a unidirectional dataset";
 inline constexpr const char* SNotEditing = "Dataset not in edit or insert mode";
 inline constexpr const char* SRecordNotFound = "Record not found";
+inline constexpr const char* SInvalidFilter = "Incorrectly formed filter expression";
 inline constexpr const char* SFieldNotFound = "Field '%s' not found";
 inline constexpr const char* SFieldRequired = "Field '%s' must have a value";
 inline constexpr const char* SFieldReadOnly = "Field '%s' cannot be modified";
