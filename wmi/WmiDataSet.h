@@ -70,6 +70,7 @@ public:
     void SetRecNo(int value) override;
     int GetRecNo() override;
     bool BookmarkValid(const TBookmark& bookmark) override;
+    bool Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options) override;
 
 protected:
     void InternalOpen() override;
