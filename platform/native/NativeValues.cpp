@@ -1,6 +1,10 @@
 #include "platform/native/NativeValues.h"
 
 #include <cassert>
+#include <map>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/CimValue.h"
 #include "platform/WbemObject.h"
@@ -62,13 +66,40 @@ WbemClassPtr MakeNativeClass(const char* className, const std::vector<NativeProp
     return WbemClass::Make(W(className), std::move(defs));
 }
 
+// Property positions by exact name, made once per class: providers fill thousands of
+// rows and should not search the class for every value.
+struct NativeSlots {
+    WbemClassPtr Class;
+    std::vector<std::string> Names;
+    std::unordered_map<std::string_view, std::size_t> Index;
+};
+
+namespace {
+
+std::shared_ptr<const NativeSlots> SlotsOf(const WbemClassPtr& cls) {
+    static std::mutex lock;
+    static std::map<const WbemClass*, std::shared_ptr<const NativeSlots>> cache;
+    std::lock_guard<std::mutex> guard(lock);
+    auto& entry = cache[cls.get()];
+    if (!entry) {
+        auto slots = std::make_shared<NativeSlots>();
+        slots->Class = cls;  // keeps the class (and so the key) alive
+        for (const auto& p : cls->Properties()) slots->Names.push_back(WideToAnsi(p.Name));
+        for (std::size_t i = 0; i < slots->Names.size(); ++i) slots->Index.emplace(slots->Names[i], i);
+        entry = std::move(slots);
+    }
+    return entry;
+}
+
+}  // namespace
+
 ValueRow::ValueRow(const WbemClassPtr& cls)
-    : FClass(cls.get()), FValues(cls->PropertyCount(), Variant::Null()) {}
+    : FSlots(SlotsOf(cls)), FValues(cls->PropertyCount(), Variant::Null()) {}
 
 void ValueRow::Set(const char* name, Variant value) {
-    int i = FClass->IndexOf(W(name));
-    assert(i >= 0 && "property not in the class");
-    if (i >= 0) FValues[static_cast<std::size_t>(i)] = std::move(value);
+    auto it = FSlots->Index.find(std::string_view(name));
+    assert(it != FSlots->Index.end() && "property not in the class");
+    if (it != FSlots->Index.end()) FValues[it->second] = std::move(value);
 }
 
 WbemObjectPtr MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row) {

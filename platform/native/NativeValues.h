@@ -44,7 +44,7 @@ public:
     std::vector<Variant>& Values() { return FValues; }
 
 private:
-    const WbemClass* FClass;
+    std::shared_ptr<const struct NativeSlots> FSlots;
     std::vector<Variant> FValues;
 };
 

@@ -115,10 +115,14 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     auto stat = ParseProcessStat(*statText);
     if (!stat || stat->Pid != pid) return nullptr;
 
-    std::map<std::string, std::string> status;
-    if (auto text = files.Read(dir + "status", 16384)) status = ParseProcessStatus(*text);
-    std::map<std::string, std::string> io;
-    if (auto text = files.Read(dir + "io", 4096)) io = ParseProcessStatus(*text);
+    std::optional<std::uint64_t> vmPeak, vmSize, vmHwm, vmRss, rssAnon, vmSwap, threads;
+    if (auto text = files.Read(dir + "status", 16384))
+        ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm},
+                               {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap},
+                               {"Threads", &threads}});
+    std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
+    if (auto text = files.Read(dir + "io", 4096))
+        ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});
     std::optional<std::string> cmdline;
     if (auto text = files.Read(dir + "cmdline", 256 * 1024)) {
         std::string line = ParseCmdline(*text);
@@ -155,26 +159,25 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     row.Set("OSCreationClassName", StrValue("Win32_OperatingSystem"));
     row.Set("OSName", StrValue(common.OsName));
     row.Set("PageFaults", U32Value(stat->MinorFaults + stat->MajorFaults));
-    auto privateKb = Sum(LeadingU64(status, "RssAnon"), LeadingU64(status, "VmSwap"));
+    auto privateKb = Sum(rssAnon, vmSwap);
     row.Set("PageFileUsage", U32Value(privateKb));
     row.Set("PrivatePageCount", U64Value(Mul(privateKb, 1024)));
     row.Set("ParentProcessId", U32Value(stat->ParentPid));
-    row.Set("PeakVirtualSize", U64Value(Mul(LeadingU64(status, "VmPeak"), 1024)));
-    row.Set("PeakWorkingSetSize", U32Value(LeadingU64(status, "VmHWM")));
+    row.Set("PeakVirtualSize", U64Value(Mul(vmPeak, 1024)));
+    row.Set("PeakWorkingSetSize", U32Value(vmHwm));
     row.Set("Priority", U32Value(WindowsPriority(stat->Nice, stat->Priority)));
     row.Set("ProcessId", U32Value(pid));
-    row.Set("ReadOperationCount", U64Value(LeadingU64(io, "syscr")));
-    row.Set("ReadTransferCount", U64Value(LeadingU64(io, "rchar")));
-    row.Set("WriteOperationCount", U64Value(LeadingU64(io, "syscw")));
-    row.Set("WriteTransferCount", U64Value(LeadingU64(io, "wchar")));
+    row.Set("ReadOperationCount", U64Value(syscr));
+    row.Set("ReadTransferCount", U64Value(rchar));
+    row.Set("WriteOperationCount", U64Value(syscw));
+    row.Set("WriteTransferCount", U64Value(wchar));
     if (stat->Session >= 0) row.Set("SessionId", U32Value(static_cast<std::uint64_t>(stat->Session)));
-    auto threads = LeadingU64(status, "Threads");
     if (!threads && stat->Threads >= 0) threads = static_cast<std::uint64_t>(stat->Threads);
     row.Set("ThreadCount", U32Value(threads));
-    auto vmSize = Mul(LeadingU64(status, "VmSize"), 1024);
+    auto vmBytes = Mul(vmSize, 1024);
     // Kernel threads have no VmSize line; their stat says 0.
-    row.Set("VirtualSize", U64Value(vmSize ? vmSize : std::optional<std::uint64_t>(stat->VirtualBytes)));
-    auto rss = Mul(LeadingU64(status, "VmRSS"), 1024);
+    row.Set("VirtualSize", U64Value(vmBytes ? vmBytes : std::optional<std::uint64_t>(stat->VirtualBytes)));
+    auto rss = Mul(vmRss, 1024);
     if (!rss && stat->RssPages >= 0)
         rss = static_cast<std::uint64_t>(stat->RssPages) * static_cast<std::uint64_t>(context.PageSize());
     row.Set("WorkingSetSize", U64Value(rss));

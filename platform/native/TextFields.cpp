@@ -78,4 +78,25 @@ std::optional<std::uint64_t> LeadingU64(const std::map<std::string, std::string>
     return ToU64(fields[0]);
 }
 
+void ScanKeyNumbers(std::string_view text, std::initializer_list<KeyTarget> wanted) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        std::string_view key = line.substr(0, colon);
+        for (const KeyTarget& w : wanted) {
+            if (w.Key != key) continue;
+            auto f = SplitFields(line.substr(colon + 1));
+            if (!f.empty()) {
+                if (auto v = ToU64(f[0])) *w.Target = v;
+            }
+            break;
+        }
+    }
+}
+
 }  // namespace veskin

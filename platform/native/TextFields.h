@@ -2,6 +2,7 @@
 // Small helpers for the kernel's text formats: numbers that may be missing or
 // malformed, blank-separated fields, and "key value" lists.
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -28,5 +29,13 @@ std::map<std::string, std::string> ParseKeyValues(std::string_view text);
 // The first number of a value ("123 kB" -> 123).
 std::optional<std::uint64_t> LeadingU64(const std::map<std::string, std::string>& values,
                                         const std::string& key);
+
+// One pass over "key: number ..." lines (status, io): stores the first number of each
+// wanted key's line; keys not found leave their target untouched.
+struct KeyTarget {
+    std::string_view Key;
+    std::optional<std::uint64_t>* Target;
+};
+void ScanKeyNumbers(std::string_view text, std::initializer_list<KeyTarget> wanted);
 
 }  // namespace veskin
