@@ -36,11 +36,10 @@ std::string Hex(std::uint64_t value, int digits) {
     return s;
 }
 
-// Parses an integer with the framework's rules into its magnitude and sign. Hex text
-// may use the full unsigned width (`hexMax`) and wraps to negative as the framework's
-// conversion does; decimal text must lie within [-(decMax+1), decMax].
-bool ParseInteger(const std::string& text, std::uint64_t decMax, std::uint64_t hexMax,
-                  std::int64_t& result) {
+// Parses an integer with the framework's rules: leading blanks, an optional sign, then
+// decimal digits or hex digits after "$", "x" or "0x". Decimal and hex alike must lie
+// within [-(max+1), max].
+bool ParseInteger(const std::string& text, std::uint64_t max, std::int64_t& result) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && text[i] == ' ') ++i;
@@ -58,6 +57,8 @@ bool ParseInteger(const std::string& text, std::uint64_t decMax, std::uint64_t h
         i += 2;
     }
     if (i >= n) return false;
+    const std::uint64_t base = hex ? 16 : 10;
+    const std::uint64_t limit = negative ? max + 1 : max;
     std::uint64_t value = 0;
     for (; i < n; ++i) {
         const char c = text[i];
@@ -66,15 +67,8 @@ bool ParseInteger(const std::string& text, std::uint64_t decMax, std::uint64_t h
         else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return false;
-        const std::uint64_t base = hex ? 16 : 10;
-        const std::uint64_t limit = hex ? hexMax : (negative ? decMax + 1 : decMax);
         if (value > (limit - static_cast<std::uint64_t>(d)) / base) return false;
         value = value * base + static_cast<std::uint64_t>(d);
-    }
-    if (hex && decMax < hexMax && value > decMax) {
-        // Full-width hex: the bit pattern of the signed type (e.g. $FFFFFFFF = -1).
-        value = value - hexMax - 1;  // wraps in unsigned arithmetic
-        value = static_cast<std::uint64_t>(static_cast<std::int64_t>(value));
     }
     const std::uint64_t u = negative ? (~value + 1) : value;
     std::memcpy(&result, &u, sizeof result);
@@ -98,20 +92,15 @@ std::string IntToHex(std::uint64_t value, int digits) { return Hex(value, digits
 
 bool TryStrToInt64(const std::string& text, std::int64_t& value) {
     std::int64_t r = 0;
-    if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()),
-                      std::numeric_limits<std::uint64_t>::max(), r))
-        return false;
+    if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()), r)) return false;
     value = r;
     return true;
 }
 
 bool TryStrToInt(const std::string& text, int& value) {
     std::int64_t r = 0;
-    if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()),
-                      std::numeric_limits<std::uint32_t>::max(), r))
-        return false;
-    // Full-width hex of the 32-bit type arrives as its unsigned value; fold it.
-    value = static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(r)));
+    if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()), r)) return false;
+    value = static_cast<int>(r);
     return true;
 }
 

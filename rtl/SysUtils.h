@@ -66,7 +66,7 @@ std::string IntToHex(std::uint64_t value, int digits);
 
 // Leading blanks, an optional "+" or "-", then decimal digits or hexadecimal digits
 // after "$", "x", "X", "0x" or "0X". Anything else, trailing characters included, or
-// a value outside the range, raises EConvertError "'%s' is not a valid integer value".
+// a value outside the signed range (hex included), raises EConvertError "'%s' is not a valid integer value".
 int StrToInt(const std::string& text);
 std::int64_t StrToInt64(const std::string& text);
 bool TryStrToInt(const std::string& text, int& value);

@@ -73,18 +73,18 @@ TEST(StrToIntTest, DecimalHexAndLimits) {
     EXPECT_EQ(StrToInt64("0x10"), 16);
     EXPECT_EQ(StrToInt64("x10"), 16);
     EXPECT_EQ(StrToInt64("-$10"), -16);
-    EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);  // full-width hex is the bit pattern
-    EXPECT_EQ(StrToInt("$80041010"), -2147217392);
+    EXPECT_EQ(StrToInt64("-$8000000000000000"), std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_EQ(StrToInt("-2147483648"), std::numeric_limits<int>::min());
     for (const char* bad : {"", " ", "-", "+", "$", "0x", "12a", "12 ", "9223372036854775808",
-                            "-9223372036854775809", "$10000000000000000", "1.0", "\t5", "--1"}) {
+                            "-9223372036854775809", "$8000000000000000", "$FFFFFFFFFFFFFFFF", "1.0", "\t5", "--1"}) {
         std::int64_t v = 77;
         EXPECT_FALSE(TryStrToInt64(bad, v)) << bad;
         EXPECT_EQ(v, 77) << bad;
     }
     EXPECT_THROW(StrToInt("2147483648"), EConvertError);
-    EXPECT_THROW(StrToInt("$100000000"), EConvertError);
+    EXPECT_THROW(StrToInt("$80000000"), EConvertError);
+    EXPECT_EQ(StrToInt("-$80000000"), std::numeric_limits<int>::min());
     try {
         StrToInt64("12a");
         FAIL();
