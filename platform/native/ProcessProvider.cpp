@@ -129,7 +129,7 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
         if (!line.empty()) cmdline = std::move(line);
     }
     auto exe = files.ReadLink(dir + "exe");
-    auto fdCount = files.CountEntries(dir + "fd");
+    auto fdCount = files.CountOpenFiles(dir + "fd");
 
     const std::uint64_t ticks = static_cast<std::uint64_t>(context.ClockTicks());
     const WbemClassPtr& cls = ProcessClass();

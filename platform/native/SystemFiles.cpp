@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -103,6 +104,15 @@ std::optional<std::uint32_t> SystemFiles::CountEntries(const std::string& relati
     std::uint32_t count = 0;
     if (!ForEachEntry(PathOf(relative), [&count](const char*) { ++count; })) return std::nullopt;
     return count;
+}
+
+std::optional<std::uint32_t> SystemFiles::CountOpenFiles(const std::string& fdFolder) const {
+    struct stat st {};
+    const std::string path = PathOf(fdFolder);
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (S_ISDIR(st.st_mode) && st.st_size > 0 && st.st_size <= 0xFFFFFFFF && IsRealRoot())
+        return static_cast<std::uint32_t>(st.st_size);
+    return CountEntries(fdFolder);
 }
 
 }  // namespace veskin

@@ -33,6 +33,9 @@ public:
     std::vector<std::string> Entries(const std::string& relative) const;
     // The number of entries of a folder; nothing when it cannot be read.
     std::optional<std::uint32_t> CountEntries(const std::string& relative) const;
+    // The open files of a process (/proc/<pid>/fd): newer kernels give the count as the
+    // folder's size, which saves listing it; otherwise the entries are counted.
+    std::optional<std::uint32_t> CountOpenFiles(const std::string& fdFolder) const;
 
 private:
     std::string FRoot;
