@@ -113,6 +113,17 @@ TEST_F(VariantTest, TextToNumbers) {
     EXPECT_EQ(Variant(1.5).AsString(), "1,5");
 }
 
+TEST_F(VariantTest, DatesReadTextInTheUserFormat) {
+    EXPECT_EQ(Variant("2008-01-02 03:04:05").AsDateTime(), EncodeDateTime(2008, 1, 2, 3, 4, 5, 0));
+    EXPECT_EQ(Variant(W("1999-12-31")).AsDateTime(), EncodeDate(1999, 12, 31));
+    EXPECT_EQ(CastMessage([] { (void)Variant("31/12/1999").AsDateTime(); }),
+              "Could not convert variant of type (String) into type (Date)");
+    EXPECT_EQ(Variant(std::int32_t{2}).AsDateTime(), 2.0);
+    EXPECT_THROW((void)Variant::Null().AsDateTime(), EVariantTypeCastError);
+    EXPECT_EQ(VarToWideStr(Variant::FromDate(EncodeDate(2008, 1, 2))), u"2008-01-02");
+    EXPECT_EQ(VarToWideStr(Variant::Null()), u"");
+}
+
 TEST_F(VariantTest, Booleans) {
     EXPECT_TRUE(Variant("tRUE").AsBoolean());
     EXPECT_FALSE(Variant(W("FALSE")).AsBoolean());
