@@ -159,10 +159,13 @@ std::string Pad(int value, int width) {
     return s;
 }
 
+// Pattern letters are ASCII; the C library's tolower is locale-aware and slow here.
+inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool MatchAt(const std::string& p, std::size_t i, const char* word) {
     for (std::size_t k = 0; word[k] != '\0'; ++k) {
         if (i + k >= p.size()) return false;
-        if (std::tolower(static_cast<unsigned char>(p[i + k])) != word[k]) return false;
+        if (Lower(p[i + k]) != word[k]) return false;
     }
     return true;
 }
@@ -190,9 +193,9 @@ void FormatInto(std::string& out, const std::string& p, TDateTime value, const T
     std::size_t i = 0;
     while (i < p.size()) {
         const char raw = p[i];
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(raw)));
+        const char c = Lower(raw);
         std::size_t run = 1;
-        while (i + run < p.size() && std::tolower(static_cast<unsigned char>(p[i + run])) == c) ++run;
+        while (i + run < p.size() && Lower(p[i + run]) == c) ++run;
         switch (c) {
             case '"':
             case '\'': {

@@ -1,5 +1,6 @@
 #include "rtl/DecimalDigits.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +13,30 @@ namespace {
 // The exact decimal expansion of |value| to `count` significant digits (truncation
 // error only far beyond the digits that are rounded), as digits and exponent.
 void RawDigits(double value, int count, std::string& digits, int& exponent) {
-    std::vector<char> buf(static_cast<std::size_t>(count) + 32);
-    std::snprintf(buf.data(), buf.size(), "%.*e", count - 1, std::fabs(value));
-    // Form: d.ddddde[+-]xx
+    char small[128];
+    std::vector<char> large;
+    char* buf = small;
+    std::size_t size = sizeof small;
+    if (static_cast<std::size_t>(count) + 16 > size) {
+        large.resize(static_cast<std::size_t>(count) + 16);
+        buf = large.data();
+        size = large.size();
+    }
+    // Exact digits, correctly rounded at the last one: d.ddddde[+-]xx
+    const auto res = std::to_chars(buf, buf + size, std::fabs(value), std::chars_format::scientific, count - 1);
     digits.clear();
-    const char* p = buf.data();
-    for (; *p != 'e' && *p != '\0'; ++p)
+    const char* p = buf;
+    for (; p != res.ptr && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9') digits.push_back(*p);
-    exponent = (*p == 'e') ? std::atoi(p + 1) + 1 : 1;
+    exponent = 1;
+    if (p != res.ptr) {
+        int e = 0;
+        const char* q = p + 1;
+        const bool neg = *q == '-';
+        if (*q == '-' || *q == '+') ++q;
+        std::from_chars(q, res.ptr, e);
+        exponent = (neg ? -e : e) + 1;
+    }
 }
 
 // Rounds digits to `keep` digits half away from zero; a carry out of the first digit
