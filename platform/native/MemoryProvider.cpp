@@ -105,7 +105,7 @@ WbemObjectPtr BuildMemory(const std::map<std::string, std::string>& meminfo,
 MemoryProvider::MemoryProvider(std::shared_ptr<const NativeContext> context)
     : FContext(std::move(context)),
       FSampler(std::make_shared<IntervalSampler<VmStatSample>>()),
-      FCachePeak(std::make_shared<std::uint64_t>(0)) {}
+      FCachePeak(std::make_shared<std::atomic<std::uint64_t>>(0)) {}
 
 WbemObjectProducer MemoryProvider::Enumerate() {
     auto context = FContext;
@@ -115,7 +115,13 @@ WbemObjectProducer MemoryProvider::Enumerate() {
     });
     std::map<std::string, std::string> meminfo;
     if (auto text = FContext->Files().Read("proc/meminfo")) meminfo = ParseKeyValues(*text);
-    return ProduceList({BuildMemory(meminfo, pair, *FCachePeak)});
+    std::uint64_t peak = FCachePeak->load();
+    WbemObjectPtr memory = BuildMemory(meminfo, pair, peak);
+    // Concurrent queries may race here; the larger peak wins.
+    std::uint64_t seen = FCachePeak->load();
+    while (peak > seen && !FCachePeak->compare_exchange_weak(seen, peak)) {
+    }
+    return ProduceList({memory});
 }
 
 }  // namespace veskin

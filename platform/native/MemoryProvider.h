@@ -1,6 +1,7 @@
 #pragma once
 // Win32_PerfFormattedData_PerfOS_Memory: the single instance, with sizes from
 // /proc/meminfo and paging rates between two samples of /proc/vmstat.
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,7 +29,7 @@ public:
 private:
     std::shared_ptr<const NativeContext> FContext;
     std::shared_ptr<IntervalSampler<VmStatSample>> FSampler;
-    std::shared_ptr<std::uint64_t> FCachePeak;
+    std::shared_ptr<std::atomic<std::uint64_t>> FCachePeak;
 };
 
 }  // namespace veskin

@@ -76,8 +76,10 @@ TEST(NativeRealSystem, ProcessesMatchProcAndFindThisProcess) {
     auto all = RunQuery(services, "SELECT * FROM Win32_Process");
     const std::size_t after = files.NumericEntries("proc").size();
     const std::size_t low = std::min(before, after), high = std::max(before, after);
-    EXPECT_GE(all.size() + 5, low);
-    EXPECT_LE(all.size(), high + 5);
+    // Processes come and go meanwhile (other tests may run in parallel).
+    const std::size_t slack = std::max<std::size_t>(10, high / 20);
+    EXPECT_GE(all.size() + slack, low);
+    EXPECT_LE(all.size(), high + slack);
 
     std::string comm = files.ReadLine("proc/self/comm").value_or("");
     ASSERT_FALSE(comm.empty());
