@@ -65,8 +65,9 @@ bool ValueMatches(const Variant& recordValue, const Variant& keyValue, TLocateOp
 
 }  // namespace
 
-bool TWmiDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options) {
+bool TWmiDataSet::Locate(const std::string& keyFields, const Variant& keyValuesGiven, TLocateOptions options) {
     CheckBiDirectional();
+    const Variant& keyValues = keyValuesGiven.Deref();
     bool result = false;
     // Released by its destructor on every way out, errors included.
     TBookmark bookmark = GetBookmark();
