@@ -148,6 +148,10 @@ void TWmiDataBuffer::MovePrior() {
 void TWmiDataBuffer::MoveTo(std::int32_t index) {
     // A negative index (a record number below 1) stands on the first object.
     if (index < 0) index = 0;
+    // The cursor ends on an object, not before or after one: a hold left by an
+    // earlier MoveFirst or MoveLast would make the following move repeat a record.
+    HoldNext = false;
+    HoldPrior = false;
     // Fetching stops only when the enumerator is exhausted: AtEnd alone can be set by
     // DeleteAt while further objects are still to come.
     while (!Exhausted && FetchedCount() <= index) MoveNext();
@@ -174,8 +178,9 @@ void TWmiDataBuffer::MoveFirst() {
 
 void TWmiDataBuffer::MoveLast() {
     while (!Exhausted) MoveNext();
+    HoldNext = false;
     if (FetchedCount() == 0) {
-        // Nothing to stand on: the following "prior" reports the start of an empty set.
+        // Nothing to stand on: the following "prior" finds the end of an empty result.
         StandEmpty();
         HoldPrior = false;
         return;

@@ -67,6 +67,8 @@ TEST_F(EditFixture, InsertAndAppendAreRefused) {
         EXPECT_EQ(query.State(), dsBrowse);
     }
     EXPECT_EQ(Name(), "a");
+    query.Next();  // the cursor moves on from where the refused append left it
+    EXPECT_EQ(Name(), "b");
     EXPECT_EQ(wmi.Puts().size(), 0u);
 }
 

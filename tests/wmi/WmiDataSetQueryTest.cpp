@@ -72,6 +72,9 @@ TEST_F(QueryFixture, WalksThreeObjectsFetchingOneAtATime) {
     EXPECT_EQ(Name(), "item1");
     query.Last();
     EXPECT_EQ(Name(), "item2");
+    query.Prior();
+    query.Next();  // from the last record and back: no record twice
+    EXPECT_EQ(Name(), "item2");
     query.First();
     EXPECT_EQ(Name(), "item0");
     EXPECT_EQ(wmi.Calls(WmiOp::Next), 4);
