@@ -1,8 +1,13 @@
 #include "app/StringGrid.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "app/CsvExport.h"
@@ -15,8 +20,12 @@ const char* const SIndexOutOfRange = "Grid index out of range";
 const char* const SFixedRowTooBig = "Fixed row count must be less than row count";
 const std::string EmptyCell;
 
-// How long the view may lag behind the data: about one screen refresh.
-constexpr int FlushIntervalMs = 16;
+// How long the view may lag behind the data: at least a few screen refreshes (the eye
+// sees a growing table as well at 20 updates a second), at most a quarter of a second.
+constexpr int MinFlushIntervalMs = 50;
+constexpr int MaxFlushIntervalMs = 250;
+// The pause between flushes is this many times what a flush and its painting cost.
+constexpr double CostFactor = 4.0;
 
 }  // namespace
 
@@ -46,9 +55,9 @@ public:
         return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
     }
 
-    // Publishes the grid's current shape and tells the view that every cell may have
-    // changed.
-    void Sync(int rows, int cols, int fixed) {
+    // Publishes the grid's current shape and tells the view which published cells and
+    // header texts changed (rows dirtyFirst..dirtyLast of the grid; none when -1).
+    void Sync(int rows, int cols, int fixed, int dirtyFirst, int dirtyLast, bool headerDirty) {
         const int viewRows = rows - fixed;
         if (cols != FCols || fixed != FFixed) {
             beginResetModel();
@@ -67,9 +76,11 @@ public:
             FRows = viewRows;
             endRemoveRows();
         }
-        if (FRows > 0)
-            emit dataChanged(index(0, 0), index(FRows - 1, FCols - 1), {Qt::DisplayRole});
-        if (FFixed > 0)
+        const int first = std::max(dirtyFirst - FFixed, 0);
+        const int last = std::min(dirtyLast - FFixed, FRows - 1);
+        if (dirtyFirst >= 0 && first <= last)
+            emit dataChanged(index(first, 0), index(last, FCols - 1), {Qt::DisplayRole});
+        if (FFixed > 0 && headerDirty)
             emit headerDataChanged(Qt::Horizontal, 0, FCols - 1);
     }
 
@@ -80,6 +91,26 @@ private:
     int FFixed = 0;
 };
 
+// Draws a cell as plain text on one line, clipped to the cell with a 2-pixel margin,
+// in the selection colours when its row is selected. Much cheaper than the style's
+// item drawing, which lays the text out for elision and icons.
+class TGridCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group =
+            option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+    }
+};
+
 TStringGrid::TStringGrid(QWidget* parent)
     : QTableView(parent),
       FRows(1, std::vector<std::string>(1)),
@@ -88,6 +119,7 @@ TStringGrid::TStringGrid(QWidget* parent)
       FFlushTimer(new QTimer(this)) {
     FModel->setParent(this);
     setModel(FModel);
+    setItemDelegate(new TGridCellDelegate(this));
 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -122,7 +154,6 @@ TStringGrid::TStringGrid(QWidget* parent)
     connect(header, &QHeaderView::sectionResized, this, &TStringGrid::HeaderSectionResized);
 
     FFlushTimer->setSingleShot(true);
-    FFlushTimer->setInterval(FlushIntervalMs);
     connect(FFlushTimer, &QTimer::timeout, this, &TStringGrid::Flush);
     Flush();
 }
@@ -156,6 +187,7 @@ void TStringGrid::SetFixedRows(int value) {
     if (value >= RowCount())
         throw EInvalidGridOperation(SFixedRowTooBig);
     FFixedRows = value;
+    FHeaderDirty = true;
     Changed();
 }
 
@@ -169,14 +201,15 @@ void TStringGrid::SetCell(int col, int row, const std::string& text) {
     if (col < 0 || row < 0 || col >= FColCount || row >= RowCount())
         throw EInvalidGridOperation(SIndexOutOfRange);
     FRows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
-    Changed();
+    CellChanged(row);
 }
 
 void TStringGrid::ClearCells() {
     for (auto& row : FRows)
         for (auto& cell : row)
             cell.clear();
-    Changed();
+    CellChanged(0);
+    CellChanged(RowCount() - 1);
 }
 
 int TStringGrid::ColWidth(int col) const {
@@ -201,10 +234,14 @@ void TStringGrid::SaveToCSV(const std::string& fileName) const {
 }
 
 void TStringGrid::Flush() {
+    QElapsedTimer clock;
+    clock.start();
     FFlushTimer->stop();
     // A model reset puts every section back to the default width; that is no user's drag.
     FApplyingWidths = true;
-    FModel->Sync(RowCount(), FColCount, FFixedRows);
+    FModel->Sync(RowCount(), FColCount, FFixedRows, FDirtyFirst, FDirtyLast, FHeaderDirty);
+    FDirtyFirst = FDirtyLast = -1;
+    FHeaderDirty = false;
     horizontalHeader()->setVisible(FFixedRows > 0);
     QHeaderView* header = horizontalHeader();
     for (int c = 0; c < FColCount; ++c) {
@@ -213,6 +250,18 @@ void TStringGrid::Flush() {
             header->resizeSection(c, width);
     }
     FApplyingWidths = false;
+    FLastCycleCost = FCycleCost + static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    FCycleCost = 0;
+}
+
+bool TStringGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::Paint)
+        return QTableView::viewportEvent(event);
+    QElapsedTimer clock;
+    clock.start();
+    const bool handled = QTableView::viewportEvent(event);
+    FCycleCost += static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    return handled;
 }
 
 void TStringGrid::showEvent(QShowEvent* event) {
@@ -221,8 +270,21 @@ void TStringGrid::showEvent(QShowEvent* event) {
 }
 
 void TStringGrid::Changed() {
-    if (isVisible() && !FFlushTimer->isActive())
-        FFlushTimer->start();
+    if (isVisible() && !FFlushTimer->isActive()) {
+        const double pause = std::clamp(CostFactor * FLastCycleCost, double(MinFlushIntervalMs),
+                                        double(MaxFlushIntervalMs));
+        FFlushTimer->start(static_cast<int>(pause));
+    }
+}
+
+void TStringGrid::CellChanged(int row) {
+    if (row == 0)
+        FHeaderDirty = true;
+    if (FDirtyFirst < 0 || row < FDirtyFirst)
+        FDirtyFirst = row;
+    if (row > FDirtyLast)
+        FDirtyLast = row;
+    Changed();
 }
 
 void TStringGrid::HeaderSectionResized(int section, int, int newSize) {

@@ -2,9 +2,11 @@
 // The results table: a grid of 8-bit text cells with row and column counts, fixed
 // header rows, column widths and CSV output, drawn by a QTableView. A fixed row 0 is
 // shown in the horizontal header (bold, does not scroll). The view catches up with the
-// data on a short timer, so a table that grows row by row is laid out and painted at
-// most about 60 times a second, and not at all while it is hidden.
+// data on a timer, so a table that grows row by row is laid out and painted at most
+// 20 times a second, less often when painting is slow, and not at all while it is
+// hidden.
 #include <QTableView>
+#include <QElapsedTimer>
 #include <string>
 #include <vector>
 
@@ -62,9 +64,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void Changed();
+    void CellChanged(int row);
     void HeaderSectionResized(int section, int oldSize, int newSize);
 
     std::vector<std::vector<std::string>> FRows;  // FRows[row][col]
@@ -74,6 +78,14 @@ private:
     TStringGridModel* FModel;
     QTimer* FFlushTimer;
     bool FApplyingWidths = false;
+    // Rows published to the view whose cells changed since the last flush.
+    int FDirtyFirst = -1;
+    int FDirtyLast = -1;
+    bool FHeaderDirty = false;
+    // Milliseconds spent on flushing and painting since the last flush, and in the
+    // cycle before; the pause before the next flush follows the latter.
+    double FCycleCost = 0;
+    double FLastCycleCost = 0;
 };
 
 }  // namespace veskin
