@@ -1,6 +1,7 @@
 #include "rtl/DateTime.h"
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -130,15 +131,21 @@ int DayOfWeek(TDateTime date) {
 }
 
 TDateTime Now() {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
+    const auto now = std::chrono::system_clock::now();
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    const std::time_t secs = std::chrono::system_clock::to_time_t(now);
+    const int msPart = static_cast<int>(((sinceEpoch % 1000) + 1000) % 1000);
     tm local{};
-    localtime_r(&ts.tv_sec, &local);
+#ifdef _WIN32
+    localtime_s(&local, &secs);
+#else
+    localtime_r(&secs, &local);
+#endif
     TDateTime d = 0, t = 0;
     TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, d);
     // A leap second (tm_sec 60) is shown as the last second of the minute.
     TryEncodeTime(local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec,
-                  static_cast<int>(ts.tv_nsec / 1000000), t);
+                  msPart, t);
     return d + t;
 }
 

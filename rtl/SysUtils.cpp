@@ -315,7 +315,14 @@ std::wstring FoldUtf8(const std::string& s, bool upper) {
     locale_t loc = Locales().Fold;
     for (std::size_t i = 0; i < w.size(); ++i) {
         char32_t cp = w[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < w.size()) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
+            if constexpr (sizeof(wchar_t) == 2) {
+                // UTF-16 wide characters: the pair stays as it is (no case mapping).
+                out.push_back(static_cast<wchar_t>(w[i]));
+                out.push_back(static_cast<wchar_t>(w[i + 1]));
+                ++i;
+                continue;
+            }
             cp = 0x10000 + ((cp - 0xD800) << 10) + (w[i + 1] - 0xDC00);
             ++i;
         }
