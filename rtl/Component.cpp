@@ -73,6 +73,10 @@ TComponent::~TComponent() {
 
 void TComponent::InsertComponent(TComponent* component) {
     if (component == nullptr || component->FOwner == this) return;
+    // Owning itself or one of its owners would make the owner chain a loop that no
+    // destructor could end.
+    for (const TComponent* o = this; o != nullptr; o = o->FOwner)
+        if (o == component) throw Exception("A component cannot own itself or its owner");
     if (component->FOwner != nullptr) component->FOwner->RemoveComponent(component);
     FComponents.push_back(component);
     component->FOwner = this;

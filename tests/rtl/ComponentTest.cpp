@@ -110,6 +110,9 @@ TEST_F(ComponentTest, InsertMovesBetweenOwnersAndDesigningSpreads) {
     EXPECT_EQ(first.ComponentCount(), 0);
     EXPECT_EQ(c->Owner(), &second);
     EXPECT_TRUE(c->IsDesigning());
+    EXPECT_THROW(c->InsertComponent(&second), Exception);  // would be an ownership loop
+    EXPECT_THROW(c->InsertComponent(c), Exception);
+    EXPECT_EQ(second.Owner(), nullptr);
     second.RemoveComponent(c);
     EXPECT_EQ(c->Owner(), nullptr);
     delete c;
