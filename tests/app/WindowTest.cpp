@@ -78,6 +78,15 @@ TEST_F(WindowTest, StartsIdleWithTheDesignValues) {
     // The "Basic" page showed, so the status line names the selected query.
     EXPECT_EQ(Status(), "Selected Query: Select * FROM Win32_OperatingSystem");
 
+    // Tab order of the "Basic" page.
+    std::vector<QWidget*> chain;
+    for (QWidget* w = Form->Domainedit; chain.size() < 9; w = w->nextInFocusChain())
+        if (w->parentWidget() == Form->TabSheet2 && (w->focusPolicy() & Qt::TabFocus))
+            chain.push_back(w);
+    EXPECT_EQ(chain, (std::vector<QWidget*>{Form->Domainedit, Form->Hostedit, Form->Useredit, Form->Passwordedit,
+                                            Form->CancelButton, Form->Grid, Form->ShowCheckBox,
+                                            Form->ResultCountLabel, Form->SaveButton}));
+
     // Every control is found by its name.
     for (const char* name : {"PageControl1", "TabSheet1", "TabSheet2", "TabSheet3", "TestButton", "CloseButton",
                              "Domainedit", "Hostedit", "Useredit", "Passwordedit", "CancelButton", "ShowCheckBox",
