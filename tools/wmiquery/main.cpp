@@ -1,13 +1,15 @@
 // wmiquery: runs a WQL query through the WMI library and prints the results table.
-//   wmiquery [--csv] [--host NAME] [--namespace NS] [--user NAME] [--password TEXT]
-//            [--authority TEXT] [--] QUERY...
+//   wmiquery [--csv | --steps] [--host NAME] [--namespace NS] [--user NAME]
+//            [--password TEXT] [--authority TEXT] [--] QUERY...
 // The words of QUERY are joined with blanks. Prints the header of property names and
 // one line per object, or "Error: " and the message (exit code 1). Exit code 2 for a
-// bad command line.
+// bad command line. --steps instead prints each scripting call of the query with its
+// result code (step, code in hexadecimal, detail; tab-separated).
 #include <cstdio>
 #include <string>
 
 #include "tools/wmiquery/QueryTable.h"
+#include "tools/wmiquery/StepReport.h"
 #include "tools/wmiquery/TableText.h"
 #include "wmi/InitComSecurity.h"
 
@@ -19,7 +21,7 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: wmiquery [--csv] [--host NAME] [--namespace NS] [--user NAME] "
+    std::fputs("usage: wmiquery [--csv | --steps] [--host NAME] [--namespace NS] [--user NAME] "
                "[--password TEXT] [--authority TEXT] [--] QUERY...\n",
                stderr);
     return 2;
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
 #endif
     TQueryRequest request;
     TTableStyle style = TTableStyle::Tab;
+    bool steps = false;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -45,6 +48,10 @@ int main(int argc, char** argv) {
         if (arg.rfind("--", 0) != 0) break;
         if (arg == "--csv") {
             style = TTableStyle::Comma;
+            continue;
+        }
+        if (arg == "--steps") {
+            steps = true;
             continue;
         }
         if (i + 1 >= argc) return Usage();
@@ -64,6 +71,18 @@ int main(int argc, char** argv) {
     // The program's start-up step: COM for this thread and the process's COM security,
     // before any WMI object exists.
     InitComStartup();
+
+    if (steps) {
+        bool allOk = true;
+        for (const TStepResult& r : RunQuerySteps(request.MachineName, request.NameSpace, request.Query)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(r.Code));
+            const std::string line = TableLine({r.Step, code, r.Detail}, TTableStyle::Tab) + "\n";
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            allOk = allOk && r.Code >= 0;
+        }
+        return allOk ? 0 : 1;
+    }
 
     const bool ok = RunQueryTable(request, [style](const std::vector<std::string>& cells) {
         const std::string line = TableLine(cells, style) + "\n";
