@@ -244,6 +244,7 @@ int TWmiDataSet::GetRecNo() {
 
 void TWmiDataSet::SetRecNo(int value) {
     CheckBrowseMode();
+    if (!FStore) return;
     if (BeforeScroll) BeforeScroll(this);
     FStore->MoveTo(value - 1);
     // An empty result has no record to stand on; the buffers stay empty.
