@@ -199,12 +199,15 @@ void TForm1::CreateAboutPage() {
     Label4 = Named(PlainLabel("Veskin, the WMI query tester by Halvord", page), "Label4");
     anchors->Add(Label4, QRect(16, 16, 409, 13));
     Label5 = Named(PlainLabel("Visit our website: ", page), "Label5");
-    anchors->Add(Label5, QRect(16, 50, 81, 13));
+    const QRect visit = WideEnough(Label5, QRect(16, 50, 81, 13));
+    anchors->Add(Label5, visit);
     Label6 = Named(new TLinkLabel(QStringLiteral("www.halvord.example"), page), "Label6");
     QFont linkFont = FormFont();
     linkFont.setUnderline(true);
     Label6->setFont(linkFont);
-    anchors->Add(Label6, QRect(103, 50, 130, 13));
+    // The link follows its introduction when a wider font needs more room for it.
+    const int linkLeft = std::max(103, visit.right() + 1 + 103 - (16 + 81));
+    anchors->Add(Label6, WideEnough(Label6, QRect(linkLeft, 50, 130, 13)));
 }
 
 void TForm1::SetTabOrder() {
