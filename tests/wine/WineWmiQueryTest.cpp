@@ -61,11 +61,14 @@ protected:
                          << " is missing (scripts/wine-check.sh builds it); the Windows check did not run";
     }
 
-    TRun Run(const std::vector<std::string>& args) const {
+    TRun Run(const std::vector<std::string>& args) const { return RunProgram(FProgram, args, ""); }
+
+    // env: extra assignments for the command ("NAME=value ...").
+    TRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& env) const {
         const char* prefix = std::getenv("WINEPREFIX");
-        std::string command = "WINEDEBUG=-all WINEPREFIX=" +
+        std::string command = env + " WINEDEBUG=-all WINEPREFIX=" +
                               Quote(prefix && *prefix ? prefix : VESKIN_WINE_PREFIX) + " " +
-                              Quote(FWine) + " " + Quote(FProgram);
+                              Quote(FWine) + " " + Quote(program);
         for (const std::string& a : args) command += " " + Quote(a);
         command += " 2>/dev/null";
         TRun run;
@@ -125,6 +128,17 @@ TEST_F(WineWmiQuery, QueriesReachTheObjectsAndShowTableOrSystemError) {
             EXPECT_EQ(lines[0], "Error: " + last.substr(tab + 1));
         }
     }
+}
+
+// The adapter's own checks (value conversions, object references, system texts,
+// locale calls, the time-zone base bias) in the Windows build.
+TEST_F(WineWmiQuery, AdapterChecksPass) {
+    const std::string checks = VESKIN_MINGW_BUILD_DIR "/tests/wine/win/wine_checks.exe";
+    if (!fs::exists(checks)) GTEST_SKIP() << "SKIPPED: " << checks << " is missing";
+    // Central European time: base bias -60, so +60 in winter and summer alike.
+    const TRun run = RunProgram(checks, {}, "TZ=Europe/Berlin VESKIN_EXPECT_OFFSET=60");
+    EXPECT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_NE(run.Output.find(" passed, 0 failed"), std::string::npos) << run.Output;
 }
 
 }  // namespace
