@@ -12,9 +12,9 @@ HRESULT ScriptedCore::Enter(WmiOp op, const WideString& name) {
     std::chrono::milliseconds delay{0};
     {
         std::lock_guard<std::mutex> guard(Lock);
-        ++CallCounts[op];
-        if (auto d = Delays.find(op); d != Delays.end()) delay = d->second;
-        for (Rule& rule : Rules[op]) {
+        ++CallCounts[Slot(op)];
+        delay = Delays[Slot(op)];
+        for (Rule& rule : Rules[Slot(op)]) {
             if (!rule.Name.empty() && !SameTextW(rule.Name, name)) continue;
             ++rule.Seen;
             if (Succeeded(result) && (rule.Nth == 0 || rule.Seen == rule.Nth)) result = rule.Code;

@@ -2,7 +2,7 @@
 // The shared state of a ScriptedWmi: counters, recorded arguments, scripted failures
 // and delays. Every object the service hands out holds it, so objects that outlive
 // the test's ScriptedWmi stay safe to use.
-#include <map>
+#include <array>
 #include <mutex>
 
 #include "platform/WbemObjectHooks.h"
@@ -31,9 +31,11 @@ public:
     };
 
     mutable std::mutex Lock;
-    std::map<WmiOp, int> CallCounts;
-    std::map<WmiOp, std::vector<Rule>> Rules;
-    std::map<WmiOp, std::chrono::milliseconds> Delays;
+    static constexpr std::size_t kOps = static_cast<std::size_t>(WmiOp::Count_);
+    static std::size_t Slot(WmiOp op) { return static_cast<std::size_t>(op); }
+    std::array<int, kOps> CallCounts{};
+    std::array<std::vector<Rule>, kOps> Rules;
+    std::array<std::chrono::milliseconds, kOps> Delays{};
     std::vector<ScriptedWmi::ConnectArgs> Connects;
     std::vector<ScriptedWmi::QueryArgs> Queries;
     std::vector<ScriptedWmi::GetArgs> Gets;

@@ -66,26 +66,25 @@ std::vector<WbemObjectPtr> ScriptedWmi::Instances(const WideString& nameSpace,
 }
 
 void ScriptedWmi::Fail(WmiOp op, HRESULT code, int nth, const WideString& name) {
+    if (op == WmiOp::Count_) return;
     std::lock_guard<std::mutex> guard(FCore->Lock);
     ScriptedCore::Rule rule;
     rule.Code = code;
     rule.Nth = nth;
     rule.Name = name;
-    FCore->Rules[op].push_back(rule);
+    FCore->Rules[ScriptedCore::Slot(op)].push_back(rule);
 }
 
 void ScriptedWmi::Delay(WmiOp op, std::chrono::milliseconds delay) {
+    if (op == WmiOp::Count_) return;
     std::lock_guard<std::mutex> guard(FCore->Lock);
-    if (delay.count() > 0)
-        FCore->Delays[op] = delay;
-    else
-        FCore->Delays.erase(op);
+    FCore->Delays[ScriptedCore::Slot(op)] = delay.count() > 0 ? delay : std::chrono::milliseconds(0);
 }
 
 void ScriptedWmi::ClearFaults() {
     std::lock_guard<std::mutex> guard(FCore->Lock);
-    FCore->Rules.clear();
-    FCore->Delays.clear();
+    for (auto& rules : FCore->Rules) rules.clear();
+    FCore->Delays.fill(std::chrono::milliseconds(0));
 }
 
 void ScriptedWmi::SetTypeLibVersion(std::uint16_t major, std::uint16_t minor) {
@@ -96,8 +95,7 @@ void ScriptedWmi::SetTypeLibVersion(std::uint16_t major, std::uint16_t minor) {
 
 int ScriptedWmi::Calls(WmiOp op) const {
     std::lock_guard<std::mutex> guard(FCore->Lock);
-    auto it = FCore->CallCounts.find(op);
-    return it == FCore->CallCounts.end() ? 0 : it->second;
+    return op == WmiOp::Count_ ? 0 : FCore->CallCounts[ScriptedCore::Slot(op)];
 }
 
 std::vector<ScriptedWmi::ConnectArgs> ScriptedWmi::Connects() const {
@@ -137,7 +135,7 @@ std::vector<std::pair<WideString, Variant>> ScriptedWmi::NamedValuesAdded() cons
 
 void ScriptedWmi::ResetCounters() {
     std::lock_guard<std::mutex> guard(FCore->Lock);
-    FCore->CallCounts.clear();
+    FCore->CallCounts.fill(0);
     FCore->Connects.clear();
     FCore->Queries.clear();
     FCore->Gets.clear();

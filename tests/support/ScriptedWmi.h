@@ -57,6 +57,7 @@ enum class WmiOp {
     ObjectText,             // ISWbemObject::GetObjectText_
     CreateNamedValueSet,    // CoCreateInstance of SWbemNamedValueSet
     AddNamedValue,          // ISWbemNamedValueSet::Add
+    Count_                  // the number of operations (not an operation)
 };
 
 class ScriptedWmi {
