@@ -162,18 +162,16 @@ TEST(LocateIrregular, TestsEachRecordAgainstItsOwnProperties) {
     auto small = WbemClass::Make(u"Loc_Small", {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()})});
     auto sized = WbemClass::Make(u"Loc_Sized", {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()}),
                                                 PropertyDef(u"Size", wbemCimtypeUint32)});
-    auto make = [](const WbemClassPtr& cls, const char* name, int size) {
-        auto obj = WbemObject::NewInstance(cls);
-        obj->SetValue(u"Name", Variant(name));
-        if (size >= 0) obj->SetValue(u"Size", Variant(size));
-        return obj;
-    };
-    const std::vector<WbemObjectPtr> objects{make(small, "a", -1), make(sized, "b", 7), make(small, "c", -1),
-                                             make(sized, "d", 9)};
-    wmi.AddProviderClass(u"root\\cimv2", small, [objects] {
-        return WbemObjectProducer([objects, i = std::size_t(0)](WbemObjectPtr& out) mutable -> HRESULT {
-            if (i >= objects.size()) return S_FALSE;
-            out = objects[i++];
+    // A provider that makes fresh objects of two classes on each enumeration.
+    wmi.AddProviderClass(u"root\\cimv2", small, [small, sized] {
+        return WbemObjectProducer([small, sized, i = 0](WbemObjectPtr& out) mutable -> HRESULT {
+            static const char* const names[] = {"a", "b", "c", "d"};
+            if (i >= 4) return S_FALSE;
+            const bool hasSize = i % 2 == 1;  // b and d are of the class with a Size
+            out = WbemObject::NewInstance(hasSize ? sized : small);
+            out->SetValue(u"Name", Variant(names[i]));
+            if (hasSize) out->SetValue(u"Size", Variant(i * 3));
+            ++i;
             return S_OK;
         });
     });
