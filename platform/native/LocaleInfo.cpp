@@ -72,10 +72,9 @@ LocaleInfo ParseLocaleName(const std::string& name) {
     }
     if (SameNoCase(codeset, "UTF-8") || SameNoCase(codeset, "utf8")) info.CodePage = "65001";
     for (int n = 1; n <= 15 && !info.CodePage; ++n) {
-        char a[16], b[16];
-        std::snprintf(a, sizeof a, "ISO-8859-%d", n);
-        std::snprintf(b, sizeof b, "ISO8859-%d", n);
-        if (SameNoCase(codeset, a) || SameNoCase(codeset, b)) info.CodePage = std::to_string(28590 + n);
+        const std::string number = std::to_string(n);
+        if (SameNoCase(codeset, ("ISO-8859-" + number).c_str()) || SameNoCase(codeset, ("ISO8859-" + number).c_str()))
+            info.CodePage = std::to_string(28590 + n);
     }
     const LangEntry* match = nullptr;
     for (const auto& e : kLanguages) {
@@ -88,7 +87,7 @@ LocaleInfo ParseLocaleName(const std::string& name) {
     }
     if (match) {
         info.LangId = match->Id;
-        char hex[8];
+        char hex[16];
         std::snprintf(hex, sizeof hex, "%04X", match->Id);
         info.LocaleHex = hex;
     }
