@@ -106,6 +106,30 @@ bool TextToBool(const std::string& text, TVarType from) {
     CastError(from, varBoolean);
 }
 
+// Floating value of a variant, as AsDouble and AsDateTime read it: text goes through
+// parse, and `to` names the target for messages.
+template <class Parse>
+double ToFloat(const Variant& v, TVarType to, Parse parse) {
+    const TVarType t = v.VarType();
+    if (IsSignedKind(t)) return static_cast<double>(v.RawInt());
+    if (IsUnsignedKind(t)) return static_cast<double>(v.RawUInt64());
+    switch (t) {
+        case varEmpty: return 0;
+        case varSingle:
+        case varDouble:
+        case varDate: return v.RawDouble();
+        case varCurrency: return static_cast<double>(v.RawInt()) / 10000.0;
+        case varBoolean: return v.RawBool() ? -1 : 0;
+        case varString:
+        case varOleStr: {
+            double d = 0;
+            if (!parse(t == varString ? v.RawString() : WideToAnsi(v.RawOleStr()), d)) CastError(t, to);
+            return d;
+        }
+        default: CastError(t, to);
+    }
+}
+
 }  // namespace
 
 // ---- construction, copying -------------------------------------------------------
@@ -438,25 +462,8 @@ std::int64_t Variant::AsInt64() const {
 }
 
 double Variant::AsDouble() const {
-    const Variant& v = Deref();
-    const TVarType t = v.FType;
-    if (IsSignedKind(t)) return static_cast<double>(v.FInt);
-    if (IsUnsignedKind(t)) return static_cast<double>(v.FUInt);
-    switch (t) {
-        case varEmpty: return 0;
-        case varSingle:
-        case varDouble:
-        case varDate: return v.FDouble;
-        case varCurrency: return static_cast<double>(v.FInt) / 10000.0;
-        case varBoolean: return v.FBool ? -1 : 0;
-        case varString:
-        case varOleStr: {
-            double d = 0;
-            if (!TryStrToFloat(t == varString ? v.FStr : WideToAnsi(v.FOle), d)) CastError(t, varDouble);
-            return d;
-        }
-        default: CastError(t, varDouble);
-    }
+    return ToFloat(Deref(), varDouble,
+                   [](const std::string& text, double& d) { return TryStrToFloat(text, d); });
 }
 
 bool Variant::AsBoolean() const {
@@ -476,25 +483,8 @@ bool Variant::AsBoolean() const {
 }
 
 TDateTime Variant::AsDateTime() const {
-    const Variant& v = Deref();
-    const TVarType t = v.FType;
-    if (IsSignedKind(t)) return static_cast<double>(v.FInt);
-    if (IsUnsignedKind(t)) return static_cast<double>(v.FUInt);
-    switch (t) {
-        case varEmpty: return 0;
-        case varSingle:
-        case varDouble:
-        case varDate: return v.FDouble;
-        case varCurrency: return static_cast<double>(v.FInt) / 10000.0;
-        case varBoolean: return v.FBool ? -1 : 0;
-        case varString:
-        case varOleStr: {
-            TDateTime d = 0;
-            if (!TryStrToDateTime(t == varString ? v.FStr : WideToAnsi(v.FOle), d)) CastError(t, varDate);
-            return d;
-        }
-        default: CastError(t, varDate);
-    }
+    return ToFloat(Deref(), varDate,
+                   [](const std::string& text, TDateTime& d) { return TryStrToDateTime(text, d); });
 }
 
 IInterfacePtr Variant::AsInterface() const {
