@@ -8,6 +8,11 @@
 #include "wmi/WmiErr.h"
 #include "wmi/WmiUtil.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace veskin {
 
 WideString WmiDateTimeToDmtf(std::int32_t utcOffset, TDateTime dateTime) {
@@ -29,10 +34,10 @@ WideString WmiDateTimeToDmtf(std::int32_t utcOffset, TDateTime dateTime) {
 bool WmiLocalStandardOffset(std::int32_t& offset) {
     offset = 0;
 #ifdef _WIN32
-    long bias = 0;
-    _tzset();
-    if (_get_timezone(&bias) != 0) return false;
-    offset = static_cast<std::int32_t>(-bias / 60);
+    // The base bias only: the daylight-saving bias is never added.
+    TIME_ZONE_INFORMATION zone{};
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return false;
+    offset = static_cast<std::int32_t>(-zone.Bias);
     return true;
 #else
     tzset();
