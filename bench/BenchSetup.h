@@ -1,7 +1,8 @@
 #pragma once
 // What the query benchmarks share: a scripted service holding 100,000 generated objects
-// of 40 properties, a bare walk over a query's enumerator, and a reporter that keeps
-// each benchmark's time so a program can print the ratio of two of them.
+// of 40 properties, a bare walk over a query's enumerator, the record set's query over
+// the same objects, and a reporter that keeps each benchmark's time so a program can
+// print the ratio of two of them.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,6 +12,8 @@
 
 #include "tests/support/GeneratedObjects.h"
 #include "tests/support/ScriptedWmi.h"
+#include "wmi/WmiConnection.h"
+#include "wmi/WmiDataSet.h"
 #include "wmi/WmiErr.h"
 #include "wmi/WmiUtil.h"
 
@@ -57,6 +60,13 @@ inline ISWbemObjectPtr NextObject(IEnumVARIANT& enumerator) {
     WmiCheck(enumerator.Next(1, &element, &fetched));
     if (fetched != 1) return nullptr;
     return IntfCast<ISWbemObject>(element.AsInterface());
+}
+
+// Opens the record set's query over every generated object on conn.
+inline void OpenBenchQuery(TWmiQuery& query, TWmiConnection& conn) {
+    query.SetConnection(&conn);
+    query.SetWQL({"SELECT * FROM Bench_Item"});
+    query.Open();
 }
 
 // Keeps each benchmark's real time per iteration so the ratio can be printed.

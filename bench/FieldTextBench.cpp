@@ -5,8 +5,6 @@
 
 #include "bench/BenchSetup.h"
 #include "recordset/Field.h"
-#include "wmi/WmiConnection.h"
-#include "wmi/WmiDataSet.h"
 
 namespace veskin::bench {
 namespace {
@@ -39,9 +37,7 @@ void BM_FieldTexts(benchmark::State& state) {
     TWmiConnection conn;
     for (auto _ : state) {
         TWmiQuery query;
-        query.SetConnection(&conn);
-        query.SetWQL({"SELECT * FROM Bench_Item"});
-        query.Open();
+        OpenBenchQuery(query, conn);
         std::int64_t values = 0;
         std::size_t length = 0;
         while (!query.Eof()) {

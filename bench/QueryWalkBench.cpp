@@ -3,8 +3,6 @@
 #include <vector>
 
 #include "bench/BenchSetup.h"
-#include "wmi/WmiConnection.h"
-#include "wmi/WmiDataSet.h"
 
 namespace veskin::bench {
 namespace {
@@ -38,9 +36,7 @@ void BM_QueryWalk(benchmark::State& state) {
     TWmiConnection conn;
     for (auto _ : state) {
         TWmiQuery query;
-        query.SetConnection(&conn);
-        query.SetWQL({"SELECT * FROM Bench_Item"});
-        query.Open();
+        OpenBenchQuery(query, conn);
         std::int64_t count = 0;
         while (!query.Eof()) {
             ++count;
