@@ -27,7 +27,7 @@ if ((${#missing[@]} > 0)); then
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_TOOLS=ON
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_TOOLS=ON
 cmake --build "$build" -j2
 
 wine=""
