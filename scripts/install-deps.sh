@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the window and the tests need, if any is
-# missing. Uses sudo only when not already root.
+# Installs Debian packages that are missing: the ones named as arguments, or by default
+# those the build, the window and the tests need. Uses sudo only when not already root.
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth fonts-dejavu-core)
+if (($# > 0)); then
+    packages=("$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
