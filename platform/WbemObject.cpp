@@ -22,6 +22,13 @@ WbemObjectPtr WbemObject::NewLazy(WbemClassPtr cls, WbemValueSource source) {
     return obj;
 }
 
+WbemObjectPtr WbemObject::NewWithValues(WbemClassPtr cls, std::vector<Variant> values) {
+    auto obj = std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
+    values.resize(obj->FClass->PropertyCount(), Variant::Null());
+    obj->FValues = std::move(values);
+    return obj;
+}
+
 WbemObjectPtr WbemObject::NewClassObject(WbemClassPtr cls) {
     return std::make_shared<WbemObject>(std::move(cls), Kind::Class);
 }

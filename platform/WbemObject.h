@@ -38,6 +38,9 @@ public:
     static WbemObjectPtr NewInstance(WbemClassPtr cls);
     // An instance whose values come from source until one is changed.
     static WbemObjectPtr NewLazy(WbemClassPtr cls, WbemValueSource source);
+    // An instance holding values already in delivered form, one per property in class
+    // order (a decoder that has converted them itself; no further coercion).
+    static WbemObjectPtr NewWithValues(WbemClassPtr cls, std::vector<Variant> values);
     // A class object: describes the class's properties, all values null.
     static WbemObjectPtr NewClassObject(WbemClassPtr cls);
 

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core)
+          xvfb xauth fonts-dejavu-core libssl-dev libexpat1-dev openssl ca-certificates
+          python3 python3-cryptography)
 if (($# > 0)); then
     packages=("$@")
 fi

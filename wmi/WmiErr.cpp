@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/ErrorDetail.h"
 #include "platform/SystemMessages.h"
 #include "wmi/WmiErrCatalogue.h"
 
@@ -19,7 +20,14 @@ void WmiCheck(std::int32_t code) {
     if (!WmiSucceeded(code)) WmiRaiseError(code);
 }
 
-void WmiRaiseError(std::int32_t code) { throw TWmiException(code, WmiErrorText(code)); }
+void WmiRaiseError(std::int32_t code) {
+    // What the failing layer recorded beyond the code (a server's or certificate's own
+    // words) follows the code's text as a sentence of its own.
+    std::string message = WmiErrorText(code);
+    const std::string detail = TakeErrorDetail(code);
+    if (!detail.empty()) message += ". " + detail;
+    throw TWmiException(code, message);
+}
 
 const char* WmiCatalogueText(HRESULT code) {
     const auto key = static_cast<std::uint32_t>(code);

@@ -1,0 +1,76 @@
+#pragma once
+// One WS-Management client connection: SOAP envelopes posted one at a time over a
+// kept-alive HTTP/1.1 connection, plain or TLS, with the account's authentication.
+// Every wait is bounded, so a silent server ends in a time-out, never a hang.
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ComTypes.h"
+#include "platform/wsman/WsmanEndpoint.h"
+
+namespace veskin {
+
+struct HttpResponse {
+    int Status = 0;
+    std::string Reason;
+    std::vector<std::pair<std::string, std::string>> Headers;
+    std::string Body;
+
+    // The first header of that name (any case), or empty.
+    std::string Header(const std::string& name) const;
+};
+
+struct WsmanCredentials {
+    std::string User;       // "user", "DOMAIN\\user" or "user@REALM"; empty: no account
+    std::string Password;
+    std::string Authority;  // "ntlmdomain:DOMAIN", "kerberos:principal" or empty
+};
+
+struct WsmanTimeouts {
+    int ConnectMs = 15000;  // name resolution plus TCP connect plus TLS handshake
+    int RequestMs = 60000;  // sending one request and reading its whole answer
+};
+
+// Result codes of the WinRM client for failures it sees itself.
+constexpr HRESULT WSMAN_E_NAME_NOT_RESOLVED = MakeHResult(0x803381B9u);
+constexpr HRESULT WSMAN_E_CONNECTION_REFUSED = MakeHResult(0x80338112u);
+constexpr HRESULT WSMAN_E_NETWORK_TIMEOUT = MakeHResult(0x80338126u);
+constexpr HRESULT WSMAN_E_TLS_FAILURE = MakeHResult(0x803381BAu);
+constexpr HRESULT WSMAN_E_HTTP_NOT_FOUND = MakeHResult(0x80338113u);
+constexpr HRESULT WSMAN_E_HTTP_BAD_REQUEST = MakeHResult(0x80338171u);
+constexpr HRESULT WSMAN_E_HTTP_SERVER_ERROR = MakeHResult(0x80338170u);
+constexpr HRESULT WSMAN_E_CANNOT_DECRYPT = MakeHResult(0x803380F9u);
+constexpr HRESULT WSMAN_E_KERBEROS_TO_ADDRESS = MakeHResult(0x8033810Bu);
+constexpr HRESULT WSMAN_E_UNENCRYPTED_REFUSED = MakeHResult(0x803380DEu);
+constexpr HRESULT WSMAN_E_OPERATION_TIMEOUT = MakeHResult(0x80338029u);
+constexpr HRESULT WSMAN_E_INVALID_RESOURCE_URI = MakeHResult(0x80338000u);
+constexpr HRESULT WSMAN_E_INVALID_ENUMERATION_CONTEXT = MakeHResult(0x8033801Bu);
+constexpr HRESULT WSMAN_E_QUOTA = MakeHResult(0x803381A6u);
+constexpr HRESULT WSMAN_E_UNKNOWN_CLASS = MakeHResult(0x8033801Au);
+
+class WsmanTransport {
+public:
+    WsmanTransport(WsmanEndpoint endpoint, WsmanCredentials credentials, WsmanTimeouts timeouts = {});
+    ~WsmanTransport();
+    WsmanTransport(const WsmanTransport&) = delete;
+    WsmanTransport& operator=(const WsmanTransport&) = delete;
+
+    // Posts one SOAP envelope and reads the answer, (re)connecting when the kept-alive
+    // connection is gone. S_OK for HTTP 200, and for an HTTP 400 or 500 whose body is a
+    // SOAP envelope (a fault the caller decodes; response.Status tells which). Otherwise
+    // a failure code above (or E_ACCESSDENIED for a final 401), with the detail recorded
+    // through SetErrorDetail.
+    HRESULT Post(const std::string& envelope, HttpResponse& response);
+
+    const WsmanEndpoint& Endpoint() const;
+    // Drops the connection (the next Post connects again).
+    void Close();
+
+private:
+    struct State;
+    std::unique_ptr<State> FState;
+};
+
+}  // namespace veskin
