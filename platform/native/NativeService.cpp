@@ -1,6 +1,5 @@
 #include "platform/native/NativeService.h"
 
-#include <mutex>
 
 #include "platform/TextCompare.h"
 #include "platform/native/LogicalDiskProvider.h"
@@ -85,15 +84,30 @@ std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeC
         });
 }
 
-std::shared_ptr<WbemLocatorImpl> NativeSystemLocator() {
-    static std::once_flag once;
-    static std::shared_ptr<const NativeContext> context;
-    static WbemRepositoryPtr repository;
-    std::call_once(once, [] {
-        context = std::make_shared<const NativeContext>("/");
-        repository = MakeNativeRepository(context);
-    });
-    return MakeNativeLocator(context, repository);
+namespace {
+
+struct NativeSystem {
+    std::shared_ptr<const NativeContext> Context;
+    WbemRepositoryPtr Repository;
+};
+
+const NativeSystem& TheNativeSystem() {
+    static const NativeSystem system = [] {
+        NativeSystem s;
+        s.Context = std::make_shared<const NativeContext>("/");
+        s.Repository = MakeNativeRepository(s.Context);
+        return s;
+    }();
+    return system;
 }
+
+}  // namespace
+
+std::shared_ptr<WbemLocatorImpl> NativeSystemLocator() {
+    const NativeSystem& system = TheNativeSystem();
+    return MakeNativeLocator(system.Context, system.Repository);
+}
+
+std::string NativeSystemHostName() { return TheNativeSystem().Context->HostName(); }
 
 }  // namespace veskin

@@ -27,5 +27,7 @@ std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeC
 // The locator of the real system, sharing one repository per process so that the
 // formatted classes keep their last sample between queries.
 std::shared_ptr<WbemLocatorImpl> NativeSystemLocator();
+// The host name of the real system, as the kernel has it.
+std::string NativeSystemHostName();
 
 }  // namespace veskin

@@ -37,8 +37,13 @@ TEST(NativeLocator, LocalNamesAndTheirRefusals) {
                                     std::string("127.0.0.1"), std::string("127.1.2.3"), std::string("::1"),
                                     std::string("\\\\."), host, upperHost})
         EXPECT_EQ(ConnectAs(name.c_str(), "root\\cimv2"), S_OK) << name;
-    for (const char* other : {"otherhost", "10.1.2.3", "127.0.0.256", "128.0.0.1", "localhost2", "::2"})
-        EXPECT_EQ(ConnectAs(other, "root\\cimv2"), RPC_S_SERVER_UNAVAILABLE_HR) << other;
+    for (const char* other : {"otherhost", "10.1.2.3", "127.0.0.256", "128.0.0.1", "localhost2", "::2",
+                              "127.0.0.1:5985", "http://localhost"})
+        EXPECT_FALSE(IsLocalComputerName(W(other), host)) << other;
+    // Other computers go to their WinRM service: a loopback port where none listens.
+    EXPECT_EQ(ConnectAs("127.0.0.1:1", "root\\cimv2"), MakeHResult(0x80338112u));
+    EXPECT_EQ(ConnectAs("http://[::1]:1/wsman", "root\\cimv2"), MakeHResult(0x80338112u));
+    EXPECT_EQ(ConnectAs("no such host", "root\\cimv2"), MakeHResult(0x803381B9u));
 
     EXPECT_EQ(ConnectAs("", "ROOT/CIMV2"), S_OK);
     EXPECT_EQ(ConnectAs("", "Root\\CimV2"), S_OK);
@@ -48,8 +53,8 @@ TEST(NativeLocator, LocalNamesAndTheirRefusals) {
     EXPECT_EQ(ConnectAs(".", "root\\cimv2", "", "secret"), WBEM_E_LOCAL_CREDENTIALS);
     // The window always passes an authority (domain prefix and domain); alone it is accepted.
     EXPECT_EQ(ConnectAs("", "root\\cimv2", "", "", "NTLMDOMAIN:"), S_OK);
-    // Another computer is refused before its credentials are looked at.
-    EXPECT_EQ(ConnectAs("far", "root\\cimv2", "admin", "pw"), RPC_S_SERVER_UNAVAILABLE_HR);
+    // A password is never sent in clear to another computer.
+    EXPECT_EQ(ConnectAs("127.0.0.1:1", "root\\cimv2", "admin", "pw"), MakeHResult(0x803380DEu));
 }
 
 TEST(NativeLocator, SecurityOfLocatorAndServices) {

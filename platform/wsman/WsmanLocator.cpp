@@ -1,0 +1,45 @@
+#include "platform/wsman/WsmanLocator.h"
+
+#include "platform/ErrorDetail.h"
+#include "platform/WbemRepository.h"
+#include "platform/wsman/WsmanEnumeration.h"
+#include "platform/wsman/WsmanServices.h"
+
+namespace veskin {
+
+WsmanLocator::WsmanLocator(WsmanTimeouts timeouts)
+    : FTimeouts(timeouts), FSecurity(std::make_shared<WbemSecurity>()) {}
+
+HRESULT WsmanLocator::ConnectServer(const WideString& server, const WideString& nameSpace,
+                                    const WideString& user, const WideString& password,
+                                    const WideString&, const WideString& authority, std::int32_t,
+                                    const ISWbemNamedValueSetPtr&, ISWbemServicesPtr& services) {
+    services.reset();
+    WsmanEndpoint endpoint;
+    if (!ParseWsmanEndpoint(WideToAnsi(server), endpoint)) {
+        SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "\"" + WideToAnsi(server) + "\" is no computer name or address");
+        return WSMAN_E_NAME_NOT_RESOLVED;
+    }
+    const WideString ns = WbemRepository::NormaliseNamespace(nameSpace.empty() ? u"root\\cimv2" : nameSpace);
+    WsmanCredentials credentials{WideToAnsi(user), WideToAnsi(password), WideToAnsi(authority)};
+    auto transport = std::make_unique<WsmanTransport>(endpoint, std::move(credentials), FTimeouts);
+    auto session = std::make_shared<WsmanSession>(std::move(transport), ns, FTimeouts);
+
+    // WinRM keeps no connection state, so ask something cheap that every namespace
+    // answers: it proves the computer, the account and the namespace at once.
+    {
+        WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE", "__NAMESPACE", {}});
+        WbemObjectPtr first;
+        const HRESULT hr = probe.Next(first);
+        if (Failed(hr)) return hr;
+    }
+    services = std::make_shared<WsmanServices>(std::move(session));
+    return S_OK;
+}
+
+HRESULT WsmanLocator::get_Security_(ISWbemSecurityPtr& security) {
+    security = FSecurity;
+    return S_OK;
+}
+
+}  // namespace veskin
