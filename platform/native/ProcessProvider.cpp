@@ -123,18 +123,18 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
     if (auto text = files.Read(dir + "io", 4096))
         ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});
+    // Kernel threads have an empty command line; a process that is not ours may hide
+    // its executable link: the name then falls back to the command line or the stat.
+    const std::string cmdlineBytes = files.Read(dir + "cmdline", 256 * 1024).value_or("");
     std::optional<std::string> cmdline;
-    if (auto text = files.Read(dir + "cmdline", 256 * 1024)) {
-        std::string line = ParseCmdline(*text);
-        if (!line.empty()) cmdline = std::move(line);
-    }
+    if (std::string line = ParseCmdline(cmdlineBytes); !line.empty()) cmdline = std::move(line);
     auto exe = files.ReadLink(dir + "exe");
     auto fdCount = files.CountOpenFiles(dir + "fd");
 
     const std::uint64_t ticks = static_cast<std::uint64_t>(context.ClockTicks());
     const WbemClassPtr& cls = ProcessClass();
     ValueRow row(cls);
-    const std::optional<std::string> name = stat->Comm;
+    const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
     row.Set("Caption", StrValue(name));
     row.Set("CommandLine", StrValue(cmdline));
     row.Set("CreationClassName", StrValue("Win32_Process"));

@@ -180,7 +180,7 @@ TEST(NativeService, OperatingSystemFromFixture) {
     EXPECT_EQ(Val(o, "TotalVirtualMemorySize"), "18481148");
     EXPECT_EQ(Val(o, "FreeVirtualMemory"), "10000000");
     EXPECT_EQ(Val(o, "SizeStoredInPagingFiles"), "2097148");
-    EXPECT_EQ(Val(o, "NumberOfProcesses"), "4");  // numeric folders, readable or not
+    EXPECT_EQ(Val(o, "NumberOfProcesses"), "5");  // numeric folders, readable or not
     EXPECT_EQ(Val(o, "MaxNumberOfProcesses"), "4194304");
     EXPECT_EQ(Val(o, "LastBootUpTime"), DmtfFromUnix(1700000000));
     EXPECT_EQ(Val(o, "SerialNumber"), "0123456789abcdef0123456789abcdef");
@@ -211,7 +211,7 @@ TEST(NativeService, OperatingSystemFromFixture) {
 TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     Service s = Connect(FixtureRoot("native-basic"));
     auto procs = All(s.Services, "SELECT * FROM Win32_Process");
-    ASSERT_EQ(procs.size(), 2u);  // 77 is cut short, 99 has no stat
+    ASSERT_EQ(procs.size(), 3u);  // 77 is cut short, 99 has no stat
     const auto& init = procs[0];
     const std::uint64_t tick100ns = 10000000 / static_cast<std::uint64_t>(s.Context->ClockTicks());
     EXPECT_EQ(Val(init, "Handle"), "1");
@@ -245,7 +245,8 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(init, "CreationDate"), DmtfFromUnix(1700000000 + startMicros / 1000000, startMicros % 1000000));
 
     const auto& odd = procs[1];
-    EXPECT_EQ(Val(odd, "Name"), "my (weird) name");
+    // Like a kernel thread: no executable link and an empty command line keep the stat's name.
+    for (const char* prop : {"Name", "Caption", "Description"}) EXPECT_EQ(Val(odd, prop), "my (weird) name") << prop;
     EXPECT_EQ(Val(odd, "Priority"), "6");  // nice 10
     EXPECT_EQ(Val(odd, "ExecutionState"), "3");
     EXPECT_EQ(Val(odd, "CommandLine"), "<null>");
@@ -254,6 +255,11 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(odd, "ReadOperationCount"), "<null>");
     EXPECT_EQ(Val(odd, "ThreadCount"), "4");  // from stat when status lacks it
     EXPECT_EQ(Val(odd, "WorkingSetSize"), std::to_string(100 * s.Context->PageSize()));
+
+    // The stat cuts the name at 15 characters; the executable's file name is whole.
+    const auto& longName = procs[2];
+    for (const char* prop : {"Name", "Caption", "Description"})
+        EXPECT_EQ(Val(longName, prop), "averyveryverylongprocessname") << prop;
 
     Service broken = Connect(FixtureRoot("native-broken"));
     auto bp = All(broken.Services, "SELECT * FROM Win32_Process");
@@ -281,6 +287,8 @@ TEST(NativeService, ProcessesAreReadWhenReachedAndVanishedOnesSkipped) {
     // Process 42 ends after the listing but before the enumerator reaches it: it is
     // skipped without an error, which also shows it was not read in advance.
     fs::remove_all(tmp / "proc" / "42");
+    ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
+    EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "averyveryverylongprocessname");
     EXPECT_EQ(en->Next(1, &v, &fetched), S_FALSE);
     EXPECT_EQ(fetched, 0u);
     fs::remove_all(tmp);
@@ -296,6 +304,9 @@ TEST(NativeService, QueriesFilterProjectAndRefuseWrites) {
     ASSERT_EQ(Query(s.Services, "select handle from win32_process where ProcessId > 1 and Name like 'my%'", out), S_OK);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(Val(out[0], "Handle"), "42");
+    ASSERT_EQ(Query(s.Services, "SELECT Handle FROM Win32_Process WHERE Name = 'averyveryverylongprocessname'", out), S_OK);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(Val(out[0], "Handle"), "300");
     ASSERT_EQ(Query(s.Services, "SELECT * FROM Win32_Process WHERE WorkingSetSize > 1000000", out), S_OK);
     ASSERT_EQ(out.size(), 1u);  // uint64 text compared as a number
     ASSERT_EQ(Query(s.Services, "SELECT * FROM Win32_Process WHERE ExecutablePath IS NULL", out), S_OK);
