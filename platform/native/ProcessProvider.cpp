@@ -1,5 +1,6 @@
 #include "platform/native/ProcessProvider.h"
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/ProcessParsers.h"
@@ -8,53 +9,7 @@
 namespace veskin {
 
 WbemClassPtr ProcessClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_Process", {
-        {"Caption", wbemCimtypeString},
-        {"CommandLine", wbemCimtypeString},
-        {"CreationClassName", wbemCimtypeString},
-        {"CreationDate", wbemCimtypeDatetime},
-        {"CSCreationClassName", wbemCimtypeString},
-        {"CSName", wbemCimtypeString},
-        {"Description", wbemCimtypeString},
-        {"ExecutablePath", wbemCimtypeString},
-        {"ExecutionState", wbemCimtypeUint16},
-        {"Handle", wbemCimtypeString, true},
-        {"HandleCount", wbemCimtypeUint32},
-        {"InstallDate", wbemCimtypeDatetime},
-        {"KernelModeTime", wbemCimtypeUint64},
-        {"MaximumWorkingSetSize", wbemCimtypeUint32},
-        {"MinimumWorkingSetSize", wbemCimtypeUint32},
-        {"Name", wbemCimtypeString},
-        {"OSCreationClassName", wbemCimtypeString},
-        {"OSName", wbemCimtypeString},
-        {"OtherOperationCount", wbemCimtypeUint64},
-        {"OtherTransferCount", wbemCimtypeUint64},
-        {"PageFaults", wbemCimtypeUint32},
-        {"PageFileUsage", wbemCimtypeUint32},
-        {"ParentProcessId", wbemCimtypeUint32},
-        {"PeakPageFileUsage", wbemCimtypeUint32},
-        {"PeakVirtualSize", wbemCimtypeUint64},
-        {"PeakWorkingSetSize", wbemCimtypeUint32},
-        {"Priority", wbemCimtypeUint32},
-        {"PrivatePageCount", wbemCimtypeUint64},
-        {"ProcessId", wbemCimtypeUint32},
-        {"QuotaNonPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPeakNonPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPeakPagedPoolUsage", wbemCimtypeUint32},
-        {"ReadOperationCount", wbemCimtypeUint64},
-        {"ReadTransferCount", wbemCimtypeUint64},
-        {"SessionId", wbemCimtypeUint32},
-        {"Status", wbemCimtypeString},
-        {"TerminationDate", wbemCimtypeDatetime},
-        {"ThreadCount", wbemCimtypeUint32},
-        {"UserModeTime", wbemCimtypeUint64},
-        {"VirtualSize", wbemCimtypeUint64},
-        {"WindowsVersion", wbemCimtypeString},
-        {"WorkingSetSize", wbemCimtypeUint64},
-        {"WriteOperationCount", wbemCimtypeUint64},
-        {"WriteTransferCount", wbemCimtypeUint64},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_Process");
     return cls;
 }
 
