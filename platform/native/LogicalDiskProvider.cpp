@@ -4,45 +4,13 @@
 
 #include <set>
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
 
 namespace veskin {
 
 WbemClassPtr LogicalDiskClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_PerfFormattedData_PerfDisk_LogicalDisk", {
-        {"AvgDiskBytesPerRead", wbemCimtypeUint64},
-        {"AvgDiskBytesPerTransfer", wbemCimtypeUint64},
-        {"AvgDiskBytesPerWrite", wbemCimtypeUint64},
-        {"AvgDiskQueueLength", wbemCimtypeUint64},
-        {"AvgDiskReadQueueLength", wbemCimtypeUint64},
-        {"AvgDisksecPerRead", wbemCimtypeUint32},
-        {"AvgDisksecPerTransfer", wbemCimtypeUint32},
-        {"AvgDisksecPerWrite", wbemCimtypeUint32},
-        {"AvgDiskWriteQueueLength", wbemCimtypeUint64},
-        {"Caption", wbemCimtypeString},
-        {"CurrentDiskQueueLength", wbemCimtypeUint32},
-        {"Description", wbemCimtypeString},
-        {"DiskBytesPersec", wbemCimtypeUint64},
-        {"DiskReadBytesPersec", wbemCimtypeUint64},
-        {"DiskReadsPersec", wbemCimtypeUint32},
-        {"DiskTransfersPersec", wbemCimtypeUint32},
-        {"DiskWriteBytesPersec", wbemCimtypeUint64},
-        {"DiskWritesPersec", wbemCimtypeUint32},
-        {"FreeMegabytes", wbemCimtypeUint32},
-        {"Frequency_Object", wbemCimtypeUint64},
-        {"Frequency_PerfTime", wbemCimtypeUint64},
-        {"Frequency_Sys100NS", wbemCimtypeUint64},
-        {"Name", wbemCimtypeString, true},
-        {"PercentDiskReadTime", wbemCimtypeUint64},
-        {"PercentDiskTime", wbemCimtypeUint64},
-        {"PercentDiskWriteTime", wbemCimtypeUint64},
-        {"PercentFreeSpace", wbemCimtypeUint32},
-        {"PercentIdleTime", wbemCimtypeUint64},
-        {"SplitIOPerSec", wbemCimtypeUint32},
-        {"Timestamp_Object", wbemCimtypeUint64},
-        {"Timestamp_PerfTime", wbemCimtypeUint64},
-        {"Timestamp_Sys100NS", wbemCimtypeUint64},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_PerfFormattedData_PerfDisk_LogicalDisk");
     return cls;
 }
 

@@ -1,52 +1,13 @@
 #include "platform/native/MemoryProvider.h"
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/TextFields.h"
 
 namespace veskin {
 
 WbemClassPtr MemoryClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_PerfFormattedData_PerfOS_Memory", {
-        {"AvailableBytes", wbemCimtypeUint64},
-        {"AvailableKBytes", wbemCimtypeUint64},
-        {"AvailableMBytes", wbemCimtypeUint64},
-        {"CacheBytes", wbemCimtypeUint64},
-        {"CacheBytesPeak", wbemCimtypeUint64},
-        {"CacheFaultsPersec", wbemCimtypeUint32},
-        {"Caption", wbemCimtypeString},
-        {"CommitLimit", wbemCimtypeUint64},
-        {"CommittedBytes", wbemCimtypeUint64},
-        {"DemandZeroFaultsPersec", wbemCimtypeUint32},
-        {"Description", wbemCimtypeString},
-        {"FreeSystemPageTableEntries", wbemCimtypeUint32},
-        {"Frequency_Object", wbemCimtypeUint64},
-        {"Frequency_PerfTime", wbemCimtypeUint64},
-        {"Frequency_Sys100NS", wbemCimtypeUint64},
-        {"Name", wbemCimtypeString},
-        {"PageFaultsPersec", wbemCimtypeUint32},
-        {"PageReadsPersec", wbemCimtypeUint32},
-        {"PagesInputPersec", wbemCimtypeUint32},
-        {"PagesOutputPersec", wbemCimtypeUint32},
-        {"PagesPersec", wbemCimtypeUint32},
-        {"PageWritesPersec", wbemCimtypeUint32},
-        {"PercentCommittedBytesInUse", wbemCimtypeUint32},
-        {"PoolNonpagedAllocs", wbemCimtypeUint32},
-        {"PoolNonpagedBytes", wbemCimtypeUint64},
-        {"PoolPagedAllocs", wbemCimtypeUint32},
-        {"PoolPagedBytes", wbemCimtypeUint64},
-        {"PoolPagedResidentBytes", wbemCimtypeUint64},
-        {"SystemCacheResidentBytes", wbemCimtypeUint64},
-        {"SystemCodeResidentBytes", wbemCimtypeUint64},
-        {"SystemCodeTotalBytes", wbemCimtypeUint64},
-        {"SystemDriverResidentBytes", wbemCimtypeUint64},
-        {"SystemDriverTotalBytes", wbemCimtypeUint64},
-        {"Timestamp_Object", wbemCimtypeUint64},
-        {"Timestamp_PerfTime", wbemCimtypeUint64},
-        {"Timestamp_Sys100NS", wbemCimtypeUint64},
-        {"TransitionFaultsPersec", wbemCimtypeUint32},
-        {"TransitionPagesRePurposedPersec", wbemCimtypeUint32},
-        {"WriteCopiesPersec", wbemCimtypeUint32},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_PerfFormattedData_PerfOS_Memory");
     return cls;
 }
 

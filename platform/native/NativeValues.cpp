@@ -53,19 +53,6 @@ Variant BoolValue(const std::optional<bool>& v) {
     return v ? Variant::FromBoolean(*v) : Variant::Null();
 }
 
-WbemClassPtr MakeNativeClass(const char* className, const std::vector<NativeProperty>& props) {
-    std::vector<WbemPropertyDef> defs;
-    defs.reserve(props.size());
-    for (const auto& p : props) {
-        std::vector<WbemQualifierDef> qualifiers;
-        if (p.Key) qualifiers.push_back(KeyQualifier());
-        // Every property carries its type's name, as the Windows service gives it.
-        qualifiers.push_back(WbemQualifierDef{W("CIMTYPE"), Variant(W(CimTypeName(p.CimType)))});
-        defs.push_back(PropertyDef(W(p.Name), p.CimType, p.IsArray, std::move(qualifiers)));
-    }
-    return WbemClass::Make(W(className), std::move(defs));
-}
-
 // Property positions by exact name, made once per class: providers fill thousands of
 // rows and should not search the class for every value.
 struct NativeSlots {

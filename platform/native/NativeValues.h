@@ -1,6 +1,6 @@
 #pragma once
 // Building property values in the form the Scripting API delivers them (see
-// platform/CimValue.h), and class definitions from compact tables.
+// platform/CimValue.h), and instances of the native classes from them.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,15 +24,6 @@ Variant U16Value(const std::optional<std::uint32_t>& v);
 Variant U8Value(const std::optional<std::uint32_t>& v);
 Variant S16Value(const std::optional<std::int32_t>& v);
 Variant BoolValue(const std::optional<bool>& v);
-
-// One row of a class table: name, CIM type, key.
-struct NativeProperty {
-    const char* Name;
-    std::int32_t CimType;
-    bool Key = false;
-    bool IsArray = false;
-};
-WbemClassPtr MakeNativeClass(const char* className, const std::vector<NativeProperty>& props);
 
 // Holds a class's values by property name while an instance is built, then hands
 // them to a lazy object in the class's (alphabetical) order.

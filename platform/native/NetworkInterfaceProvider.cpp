@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/DeviceParsers.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
@@ -10,34 +11,7 @@
 namespace veskin {
 
 WbemClassPtr NetworkInterfaceClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_PerfRawData_Tcpip_NetworkInterface", {
-        {"BytesReceivedPersec", wbemCimtypeUint32},
-        {"BytesSentPersec", wbemCimtypeUint32},
-        {"BytesTotalPersec", wbemCimtypeUint64},
-        {"Caption", wbemCimtypeString},
-        {"CurrentBandwidth", wbemCimtypeUint32},
-        {"Description", wbemCimtypeString},
-        {"Frequency_Object", wbemCimtypeUint64},
-        {"Frequency_PerfTime", wbemCimtypeUint64},
-        {"Frequency_Sys100NS", wbemCimtypeUint64},
-        {"Name", wbemCimtypeString, true},
-        {"OutputQueueLength", wbemCimtypeUint32},
-        {"PacketsOutboundDiscarded", wbemCimtypeUint32},
-        {"PacketsOutboundErrors", wbemCimtypeUint32},
-        {"PacketsPersec", wbemCimtypeUint32},
-        {"PacketsReceivedDiscarded", wbemCimtypeUint32},
-        {"PacketsReceivedErrors", wbemCimtypeUint32},
-        {"PacketsReceivedNonUnicastPersec", wbemCimtypeUint32},
-        {"PacketsReceivedPersec", wbemCimtypeUint32},
-        {"PacketsReceivedUnicastPersec", wbemCimtypeUint32},
-        {"PacketsReceivedUnknown", wbemCimtypeUint32},
-        {"PacketsSentNonUnicastPersec", wbemCimtypeUint32},
-        {"PacketsSentPersec", wbemCimtypeUint32},
-        {"PacketsSentUnicastPersec", wbemCimtypeUint32},
-        {"Timestamp_Object", wbemCimtypeUint64},
-        {"Timestamp_PerfTime", wbemCimtypeUint64},
-        {"Timestamp_Sys100NS", wbemCimtypeUint64},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_PerfRawData_Tcpip_NetworkInterface");
     return cls;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/LocaleInfo.h"
 #include "platform/native/NativeValues.h"
@@ -14,74 +15,7 @@
 namespace veskin {
 
 WbemClassPtr OperatingSystemClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_OperatingSystem", {
-        {"BootDevice", wbemCimtypeString},
-        {"BuildNumber", wbemCimtypeString},
-        {"BuildType", wbemCimtypeString},
-        {"Caption", wbemCimtypeString},
-        {"CodeSet", wbemCimtypeString},
-        {"CountryCode", wbemCimtypeString},
-        {"CreationClassName", wbemCimtypeString},
-        {"CSCreationClassName", wbemCimtypeString},
-        {"CSDVersion", wbemCimtypeString},
-        {"CSName", wbemCimtypeString},
-        {"CurrentTimeZone", wbemCimtypeSint16},
-        {"DataExecutionPrevention_Available", wbemCimtypeBoolean},
-        {"DataExecutionPrevention_32BitApplications", wbemCimtypeBoolean},
-        {"DataExecutionPrevention_Drivers", wbemCimtypeBoolean},
-        {"DataExecutionPrevention_SupportPolicy", wbemCimtypeUint8},
-        {"Debug", wbemCimtypeBoolean},
-        {"Description", wbemCimtypeString},
-        {"Distributed", wbemCimtypeBoolean},
-        {"EncryptionLevel", wbemCimtypeUint32},
-        {"ForegroundApplicationBoost", wbemCimtypeUint8},
-        {"FreePhysicalMemory", wbemCimtypeUint64},
-        {"FreeSpaceInPagingFiles", wbemCimtypeUint64},
-        {"FreeVirtualMemory", wbemCimtypeUint64},
-        {"InstallDate", wbemCimtypeDatetime},
-        {"LargeSystemCache", wbemCimtypeUint32},
-        {"LastBootUpTime", wbemCimtypeDatetime},
-        {"LocalDateTime", wbemCimtypeDatetime},
-        {"Locale", wbemCimtypeString},
-        {"Manufacturer", wbemCimtypeString},
-        {"MaxNumberOfProcesses", wbemCimtypeUint32},
-        {"MaxProcessMemorySize", wbemCimtypeUint64},
-        {"MUILanguages", wbemCimtypeString, false, true},
-        {"Name", wbemCimtypeString},
-        {"NumberOfLicensedUsers", wbemCimtypeUint32},
-        {"NumberOfProcesses", wbemCimtypeUint32},
-        {"NumberOfUsers", wbemCimtypeUint32},
-        {"OperatingSystemSKU", wbemCimtypeUint32},
-        {"Organization", wbemCimtypeString},
-        {"OSArchitecture", wbemCimtypeString},
-        {"OSLanguage", wbemCimtypeUint32},
-        {"OSProductSuite", wbemCimtypeUint32},
-        {"OSType", wbemCimtypeUint16},
-        {"OtherTypeDescription", wbemCimtypeString},
-        {"PAEEnabled", wbemCimtypeBoolean},
-        {"PlusProductID", wbemCimtypeString},
-        {"PlusVersionNumber", wbemCimtypeString},
-        {"PortableOperatingSystem", wbemCimtypeBoolean},
-        {"Primary", wbemCimtypeBoolean},
-        {"ProductType", wbemCimtypeUint32},
-        {"RegisteredUser", wbemCimtypeString},
-        {"SerialNumber", wbemCimtypeString},
-        {"ServicePackMajorVersion", wbemCimtypeUint16},
-        {"ServicePackMinorVersion", wbemCimtypeUint16},
-        {"SizeStoredInPagingFiles", wbemCimtypeUint64},
-        {"Status", wbemCimtypeString},
-        {"SuiteMask", wbemCimtypeUint32},
-        {"SystemDevice", wbemCimtypeString},
-        {"SystemDirectory", wbemCimtypeString},
-        {"SystemDrive", wbemCimtypeString},
-        {"TotalSwapSpaceSize", wbemCimtypeUint64},
-        {"TotalVirtualMemorySize", wbemCimtypeUint64},
-        {"TotalVisibleMemorySize", wbemCimtypeUint64},
-        {"Version", wbemCimtypeString},
-        {"WindowsDirectory", wbemCimtypeString},
-        {"QuantumLength", wbemCimtypeUint8},
-        {"QuantumType", wbemCimtypeUint8},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_OperatingSystem");
     return cls;
 }
 

@@ -61,4 +61,45 @@ std::string ParseCmdline(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+std::string_view BaseName(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view UpToBlank(std::string_view text) { return text.substr(0, text.find(' ')); }
+
+// argv[0] as the process left it. A process that rewrote its title ("sshd: ann@pts/0",
+// "nginx: worker process") keeps its program's name before the first blank; a path
+// with blanks ("/opt/My App/app") is recognised by its file name beginning with the
+// short name.
+std::string_view ImageOfFirstWord(std::string_view word, std::string_view comm) {
+    std::string_view program = UpToBlank(word);
+    if (!program.empty() && program.back() == ':') program.remove_suffix(1);
+    std::string_view name = BaseName(program);
+    if (program.size() < word.size() && !name.starts_with(comm)) {
+        std::string_view whole = UpToBlank(BaseName(word));
+        if (whole.starts_with(comm)) name = whole;
+    }
+    if (!name.empty() && name.front() == '-') name.remove_prefix(1);  // a login shell's "-bash"
+    return name;
+}
+
+}  // namespace
+
+std::string ProcessImageName(const std::optional<std::string>& exeLink, std::string_view cmdlineBytes,
+                             std::string_view comm) {
+    if (exeLink) {
+        std::string_view path = *exeLink;
+        constexpr std::string_view deleted = " (deleted)";
+        if (path.ends_with(deleted)) path.remove_suffix(deleted.size());
+        std::string_view name = BaseName(path);
+        if (!name.empty()) return std::string(name);
+    }
+    std::string_view first = cmdlineBytes.substr(0, cmdlineBytes.find('\0'));
+    std::string_view name = ImageOfFirstWord(first, comm);
+    return std::string(name.empty() ? comm : name);
+}
+
 }  // namespace veskin

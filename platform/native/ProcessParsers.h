@@ -31,4 +31,10 @@ std::map<std::string, std::string> ParseProcessStatus(std::string_view text);
 // The argument list with its NUL separators turned into blanks (trailing ones dropped).
 std::string ParseCmdline(std::string_view bytes);
 
+// The process's image name as Windows shows it: the file name of the executable
+// (/proc/<pid>/exe, " (deleted)" dropped), else of the command line's first word, else
+// the kernel's short name (cut at 15 characters; all a kernel thread has).
+std::string ProcessImageName(const std::optional<std::string>& exeLink, std::string_view cmdlineBytes,
+                             std::string_view comm);
+
 }  // namespace veskin

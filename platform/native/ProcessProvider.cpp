@@ -1,5 +1,6 @@
 #include "platform/native/ProcessProvider.h"
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/ProcessParsers.h"
@@ -8,53 +9,7 @@
 namespace veskin {
 
 WbemClassPtr ProcessClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_Process", {
-        {"Caption", wbemCimtypeString},
-        {"CommandLine", wbemCimtypeString},
-        {"CreationClassName", wbemCimtypeString},
-        {"CreationDate", wbemCimtypeDatetime},
-        {"CSCreationClassName", wbemCimtypeString},
-        {"CSName", wbemCimtypeString},
-        {"Description", wbemCimtypeString},
-        {"ExecutablePath", wbemCimtypeString},
-        {"ExecutionState", wbemCimtypeUint16},
-        {"Handle", wbemCimtypeString, true},
-        {"HandleCount", wbemCimtypeUint32},
-        {"InstallDate", wbemCimtypeDatetime},
-        {"KernelModeTime", wbemCimtypeUint64},
-        {"MaximumWorkingSetSize", wbemCimtypeUint32},
-        {"MinimumWorkingSetSize", wbemCimtypeUint32},
-        {"Name", wbemCimtypeString},
-        {"OSCreationClassName", wbemCimtypeString},
-        {"OSName", wbemCimtypeString},
-        {"OtherOperationCount", wbemCimtypeUint64},
-        {"OtherTransferCount", wbemCimtypeUint64},
-        {"PageFaults", wbemCimtypeUint32},
-        {"PageFileUsage", wbemCimtypeUint32},
-        {"ParentProcessId", wbemCimtypeUint32},
-        {"PeakPageFileUsage", wbemCimtypeUint32},
-        {"PeakVirtualSize", wbemCimtypeUint64},
-        {"PeakWorkingSetSize", wbemCimtypeUint32},
-        {"Priority", wbemCimtypeUint32},
-        {"PrivatePageCount", wbemCimtypeUint64},
-        {"ProcessId", wbemCimtypeUint32},
-        {"QuotaNonPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPeakNonPagedPoolUsage", wbemCimtypeUint32},
-        {"QuotaPeakPagedPoolUsage", wbemCimtypeUint32},
-        {"ReadOperationCount", wbemCimtypeUint64},
-        {"ReadTransferCount", wbemCimtypeUint64},
-        {"SessionId", wbemCimtypeUint32},
-        {"Status", wbemCimtypeString},
-        {"TerminationDate", wbemCimtypeDatetime},
-        {"ThreadCount", wbemCimtypeUint32},
-        {"UserModeTime", wbemCimtypeUint64},
-        {"VirtualSize", wbemCimtypeUint64},
-        {"WindowsVersion", wbemCimtypeString},
-        {"WorkingSetSize", wbemCimtypeUint64},
-        {"WriteOperationCount", wbemCimtypeUint64},
-        {"WriteTransferCount", wbemCimtypeUint64},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_Process");
     return cls;
 }
 
@@ -123,18 +78,18 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
     if (auto text = files.Read(dir + "io", 4096))
         ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});
+    // Kernel threads have an empty command line; a process that is not ours may hide
+    // its executable link: the name then falls back to the command line or the stat.
+    const std::string cmdlineBytes = files.Read(dir + "cmdline", 256 * 1024).value_or("");
     std::optional<std::string> cmdline;
-    if (auto text = files.Read(dir + "cmdline", 256 * 1024)) {
-        std::string line = ParseCmdline(*text);
-        if (!line.empty()) cmdline = std::move(line);
-    }
+    if (std::string line = ParseCmdline(cmdlineBytes); !line.empty()) cmdline = std::move(line);
     auto exe = files.ReadLink(dir + "exe");
     auto fdCount = files.CountOpenFiles(dir + "fd");
 
     const std::uint64_t ticks = static_cast<std::uint64_t>(context.ClockTicks());
     const WbemClassPtr& cls = ProcessClass();
     ValueRow row(cls);
-    const std::optional<std::string> name = stat->Comm;
+    const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
     row.Set("Caption", StrValue(name));
     row.Set("CommandLine", StrValue(cmdline));
     row.Set("CreationClassName", StrValue("Win32_Process"));

@@ -1,37 +1,13 @@
 #include "platform/native/ProcessorProvider.h"
 
+#include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
 #include "platform/WbemObject.h"
 
 namespace veskin {
 
 WbemClassPtr ProcessorClass() {
-    static const WbemClassPtr cls = MakeNativeClass("Win32_PerfFormattedData_PerfOS_Processor", {
-        {"C1TransitionsPersec", wbemCimtypeUint64},
-        {"C2TransitionsPersec", wbemCimtypeUint64},
-        {"C3TransitionsPersec", wbemCimtypeUint64},
-        {"Caption", wbemCimtypeString},
-        {"Description", wbemCimtypeString},
-        {"DPCRate", wbemCimtypeUint32},
-        {"DPCsQueuedPersec", wbemCimtypeUint32},
-        {"Frequency_Object", wbemCimtypeUint64},
-        {"Frequency_PerfTime", wbemCimtypeUint64},
-        {"Frequency_Sys100NS", wbemCimtypeUint64},
-        {"InterruptsPersec", wbemCimtypeUint32},
-        {"Name", wbemCimtypeString, true},
-        {"PercentC1Time", wbemCimtypeUint64},
-        {"PercentC2Time", wbemCimtypeUint64},
-        {"PercentC3Time", wbemCimtypeUint64},
-        {"PercentDPCTime", wbemCimtypeUint64},
-        {"PercentIdleTime", wbemCimtypeUint64},
-        {"PercentInterruptTime", wbemCimtypeUint64},
-        {"PercentPrivilegedTime", wbemCimtypeUint64},
-        {"PercentProcessorTime", wbemCimtypeUint64},
-        {"PercentUserTime", wbemCimtypeUint64},
-        {"Timestamp_Object", wbemCimtypeUint64},
-        {"Timestamp_PerfTime", wbemCimtypeUint64},
-        {"Timestamp_Sys100NS", wbemCimtypeUint64},
-    });
+    static const WbemClassPtr cls = NativeSchemaClass("Win32_PerfFormattedData_PerfOS_Processor");
     return cls;
 }
 

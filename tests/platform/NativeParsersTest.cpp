@@ -42,6 +42,25 @@ TEST(NativeParsers, ProcessStatNameWithParenthesesAndTruncation) {
     EXPECT_EQ(ParseCmdline(std::string("\0\0", 2)), "");
 }
 
+TEST(NativeParsers, ProcessImageNameFromExecutableThenCommandLineThenShortName) {
+    using namespace std::string_literals;
+    const std::string longName = "averyveryverylongprocessname";
+    // The executable wins, also over a script's name or a title the process gave itself.
+    EXPECT_EQ(ProcessImageName("/opt/x/"s + longName, "./a\0b\0"s, "averyveryverylo"), longName);
+    EXPECT_EQ(ProcessImageName("/usr/bin/python3.11"s, "python3\0/srv/job.py\0"s, "job.py"), "python3.11");
+    EXPECT_EQ(ProcessImageName("/usr/bin/tool (deleted)"s, "", "tool"), "tool");
+    // Without the link (another user's process): the first word of the command line.
+    EXPECT_EQ(ProcessImageName(std::nullopt, "/opt/x/"s + longName + "\0--serve\0"s, "averyveryverylo"), longName);
+    EXPECT_EQ(ProcessImageName(std::nullopt, "python3\0/srv/job.py\0"s, "job.py"), "python3");
+    EXPECT_EQ(ProcessImageName(std::nullopt, "sshd: ann@pts/0"s, "sshd"), "sshd");
+    EXPECT_EQ(ProcessImageName(std::nullopt, "/opt/chrome/chrome --type=gpu --dir=/a/b"s, "chrome"), "chrome");
+    EXPECT_EQ(ProcessImageName(std::nullopt, "/opt/My App/app\0--x\0"s, "app"), "app");
+    EXPECT_EQ(ProcessImageName(std::nullopt, "-bash"s, "bash"), "bash");
+    // Kernel threads and zombies have neither: the short name stays.
+    EXPECT_EQ(ProcessImageName(std::nullopt, "", "kworker/0:1"), "kworker/0:1");
+    EXPECT_EQ(ProcessImageName(std::nullopt, "\0"s, "kthreadd"), "kthreadd");
+}
+
 TEST(NativeParsers, KeyValueFilesTolerateTruncation) {
     auto kv = ParseKeyValues("MemTotal:  100 kB\nMemFree:\nBad\n:x\nSwapTotal: 7 kB\nMemAvai");
     EXPECT_EQ(LeadingU64(kv, "MemTotal"), 100u);

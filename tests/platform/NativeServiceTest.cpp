@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "platform/CimValue.h"
 #include "platform/WbemObject.h"
+#include "platform/WbemRepository.h"
+#include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
@@ -106,47 +106,86 @@ void ExpectDeliveredForms(const WbemObjectPtr& obj) {
     }
 }
 
-TEST(NativeSchema, ClassesMatchTheirSchemaFiles) {
-    const char* src = std::getenv("VESKIN_SOURCE_DIR");
-    fs::path repo = src ? fs::path(src) : fs::path(__FILE__).parent_path().parent_path().parent_path();
-    fs::path dir;
-    for (fs::path p : {repo.parent_path() / "shared" / "schemas", fs::path("/work/shared/schemas")})
-        if (fs::exists(p / "Win32_Process.txt")) dir = p;
-    if (dir.empty()) GTEST_SKIP() << "no schema files beside the repository";
-    // Current Windows spells counter rates "...Persec" and the disk times "AvgDisksec...".
-    auto windowsSpelling = [](std::string n) {
-        if (n.size() > 6 && n.compare(n.size() - 6, 6, "PerSec") == 0 && n != "SplitIOPerSec")
-            n.replace(n.size() - 6, 6, "Persec");
-        if (n.rfind("AvgDiskSecPer", 0) == 0) n.replace(0, 10, "AvgDisksec");
-        return n;
-    };
-    const std::map<std::string, WbemClassPtr> classes = {
-        {"Win32_OperatingSystem", OperatingSystemClass()}, {"Win32_Process", ProcessClass()},
-        {"Win32_PerfFormattedData_PerfDisk_LogicalDisk", LogicalDiskClass()},
-        {"Win32_PerfFormattedData_PerfOS_Memory", MemoryClass()},
-        {"Win32_PerfFormattedData_PerfOS_Processor", ProcessorClass()},
-        {"Win32_PerfRawData_Tcpip_NetworkInterface", NetworkInterfaceClass()}};
-    for (const auto& [name, cls] : classes) {
-        std::ifstream in(dir / (name + ".txt"));
-        std::string line;
-        std::size_t count = 0;
-        while (std::getline(in, line)) {
-            if (line.empty() || line[0] == '#') continue;
-            std::istringstream words(line);
-            std::string prop, type, third;
-            words >> prop >> type >> third;
-            ++count;
-            const std::string expected = windowsSpelling(prop);
-            int i = cls->IndexOf(W(expected.c_str()));
-            ASSERT_GE(i, 0) << name << "." << expected;
-            const WbemPropertyDef& def = cls->Properties()[static_cast<std::size_t>(i)];
-            EXPECT_EQ(WideToAnsi(def.Name), expected);
-            EXPECT_EQ(CimTypeName(def.CimType), type) << name << "." << prop;
-            EXPECT_EQ(def.IsArray, third == "array") << name << "." << prop;
-            EXPECT_EQ(def.IsKey(), third == "key") << name << "." << prop;
-        }
-        EXPECT_EQ(cls->PropertyCount(), count) << name;
+// "Name=value" with the value's kind: "MaxLen=i256", "Units=s100 nanoseconds", "key=bTrue".
+std::string QualifierText(const WbemQualifierDef& q) {
+    const char kind = q.Value.VarType() == varBoolean ? 'b' : q.Value.VarType() == varInteger ? 'i' : 's';
+    return WideToAnsi(q.Name) + "=" + kind + q.Value.AsString();
+}
+
+std::string PropertyText(const WbemPropertyDef& p) {
+    std::string text = WideToAnsi(p.Name) + " " + CimTypeName(p.CimType) + (p.IsArray ? " array" : "");
+    for (const auto& q : p.Qualifiers) text += " " + QualifierText(q);
+    return text;
+}
+
+const WbemPropertyDef* FindProperty(const WbemClassPtr& cls, const char* name) {
+    int i = cls->IndexOf(W(name));
+    return i < 0 ? nullptr : &cls->Properties()[static_cast<std::size_t>(i)];
+}
+
+TEST(NativeSchema, EveryServedClassIsBuiltFromItsDataFile) {
+    auto context = std::make_shared<const NativeContext>(FixtureRoot("native-basic"));
+    WbemNamespacePtr ns = MakeNativeRepository(context)->FindNamespace(u"root\\cimv2");
+    ASSERT_TRUE(ns);
+    std::map<std::string, std::string_view> files;
+    for (const auto& schema : EmbeddedClassSchemas()) files.emplace(schema.ClassName, schema.Text);
+    std::set<std::string> served;
+    for (const auto& entry : ns->Classes()) {
+        const std::string name = WideToAnsi(entry.Class->Name());
+        served.insert(name);
+        auto file = files.find(name);
+        ASSERT_NE(file, files.end()) << "no data file for " << name;
+        ParsedClassSchema parsed = ParseClassSchema(name, file->second);
+        EXPECT_EQ(parsed.Errors, std::vector<std::string>{}) << name;
+        ASSERT_EQ(entry.Class->PropertyCount(), parsed.Class->PropertyCount()) << name;
+        for (std::size_t i = 0; i < parsed.Class->PropertyCount(); ++i)
+            EXPECT_EQ(PropertyText(entry.Class->Properties()[i]), PropertyText(parsed.Class->Properties()[i])) << name;
     }
+    EXPECT_EQ(served, (std::set<std::string>(std::begin(kClasses), std::end(kClasses))));
+    for (const auto& [name, text] : files) EXPECT_TRUE(served.count(name)) << name << " has no provider";
+
+    // The files carry the documented classes whole (so a damaged file shows here).
+    const std::map<std::string, std::size_t> counts = {
+        {"Win32_OperatingSystem", 66}, {"Win32_Process", 45}, {"Win32_PerfFormattedData_PerfDisk_LogicalDisk", 32},
+        {"Win32_PerfFormattedData_PerfOS_Memory", 39}, {"Win32_PerfFormattedData_PerfOS_Processor", 24},
+        {"Win32_PerfRawData_Tcpip_NetworkInterface", 26}};
+    for (const auto& [name, count] : counts) EXPECT_EQ(NativeSchemaClass(name)->PropertyCount(), count) << name;
+    auto expectProperty = [](const char* cls, const char* prop, const char* text) {
+        const WbemPropertyDef* p = FindProperty(NativeSchemaClass(cls), prop);
+        ASSERT_TRUE(p) << cls << "." << prop;
+        EXPECT_EQ(PropertyText(*p), text);
+    };
+    expectProperty("Win32_Process", "Handle", "Handle string CIMTYPE=sstring key=bTrue MaxLen=i256");
+    expectProperty("Win32_Process", "KernelModeTime", "KernelModeTime uint64 CIMTYPE=suint64 Units=s100 nanoseconds");
+    expectProperty("Win32_OperatingSystem", "MUILanguages", "MUILanguages string array CIMTYPE=sstring");
+    expectProperty("Win32_OperatingSystem", "Description", "Description string CIMTYPE=sstring write=bTrue");
+    expectProperty("Win32_PerfRawData_Tcpip_NetworkInterface", "BytesTotalPersec",
+                   "BytesTotalPersec uint64 CIMTYPE=suint64 CounterType=i272696576 DefaultScale=i-4");
+    expectProperty("Win32_PerfFormattedData_PerfDisk_LogicalDisk", "AvgDisksecPerRead",
+                   "AvgDisksecPerRead uint32 CIMTYPE=suint32 CookingType=sPERF_AVERAGE_TIMER "
+                   "CounterType=i805438464 Base=sAvgDiskSecPerRead_Base");
+    EXPECT_THROW(NativeSchemaClass("Win32_NoSuchClass"), std::logic_error);
+}
+
+TEST(NativeSchema, FaultyLinesAreReportedWithTheirNumbers) {
+    ParsedClassSchema parsed = ParseClassSchema("Test_Class",
+                                                "# a comment\n"
+                                                "\n"
+                                                "Id uint32 key\n"
+                                                "Tags string array Note=\"a b\" Level=-3 Kind=plain\r\n"
+                                                "Lonely\n"
+                                                "Size uint128\n"
+                                                "id string\n"
+                                                "Bad string Units=\"open\n"
+                                                "Worse string =3 Big=4294967296\n");
+    EXPECT_EQ(parsed.Errors, (std::vector<std::string>{"line 5: Lonely has no type", "line 6: unknown type uint128",
+                                                        "line 7: id appears twice", "line 8: unterminated quote",
+                                                        "line 9: bad qualifier =3", "line 9: bad qualifier Big=4294967296"}));
+    ASSERT_EQ(parsed.Class->PropertyCount(), 3u);  // Id, Tags and Worse
+    EXPECT_EQ(PropertyText(*FindProperty(parsed.Class, "Id")), "Id uint32 CIMTYPE=suint32 key=bTrue");
+    EXPECT_TRUE(parsed.Class->Properties()[0].IsKey());
+    EXPECT_EQ(PropertyText(*FindProperty(parsed.Class, "Tags")),
+              "Tags string array CIMTYPE=sstring Note=sa b Level=i-3 Kind=splain");
 }
 
 TEST(NativeService, EveryClassEnumeratesOnSoundAndDamagedTrees) {
@@ -180,7 +219,7 @@ TEST(NativeService, OperatingSystemFromFixture) {
     EXPECT_EQ(Val(o, "TotalVirtualMemorySize"), "18481148");
     EXPECT_EQ(Val(o, "FreeVirtualMemory"), "10000000");
     EXPECT_EQ(Val(o, "SizeStoredInPagingFiles"), "2097148");
-    EXPECT_EQ(Val(o, "NumberOfProcesses"), "4");  // numeric folders, readable or not
+    EXPECT_EQ(Val(o, "NumberOfProcesses"), "5");  // numeric folders, readable or not
     EXPECT_EQ(Val(o, "MaxNumberOfProcesses"), "4194304");
     EXPECT_EQ(Val(o, "LastBootUpTime"), DmtfFromUnix(1700000000));
     EXPECT_EQ(Val(o, "SerialNumber"), "0123456789abcdef0123456789abcdef");
@@ -211,7 +250,7 @@ TEST(NativeService, OperatingSystemFromFixture) {
 TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     Service s = Connect(FixtureRoot("native-basic"));
     auto procs = All(s.Services, "SELECT * FROM Win32_Process");
-    ASSERT_EQ(procs.size(), 2u);  // 77 is cut short, 99 has no stat
+    ASSERT_EQ(procs.size(), 3u);  // 77 is cut short, 99 has no stat
     const auto& init = procs[0];
     const std::uint64_t tick100ns = 10000000 / static_cast<std::uint64_t>(s.Context->ClockTicks());
     EXPECT_EQ(Val(init, "Handle"), "1");
@@ -245,7 +284,8 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(init, "CreationDate"), DmtfFromUnix(1700000000 + startMicros / 1000000, startMicros % 1000000));
 
     const auto& odd = procs[1];
-    EXPECT_EQ(Val(odd, "Name"), "my (weird) name");
+    // Like a kernel thread: no executable link and an empty command line keep the stat's name.
+    for (const char* prop : {"Name", "Caption", "Description"}) EXPECT_EQ(Val(odd, prop), "my (weird) name") << prop;
     EXPECT_EQ(Val(odd, "Priority"), "6");  // nice 10
     EXPECT_EQ(Val(odd, "ExecutionState"), "3");
     EXPECT_EQ(Val(odd, "CommandLine"), "<null>");
@@ -254,6 +294,11 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(odd, "ReadOperationCount"), "<null>");
     EXPECT_EQ(Val(odd, "ThreadCount"), "4");  // from stat when status lacks it
     EXPECT_EQ(Val(odd, "WorkingSetSize"), std::to_string(100 * s.Context->PageSize()));
+
+    // The stat cuts the name at 15 characters; the executable's file name is whole.
+    const auto& longName = procs[2];
+    for (const char* prop : {"Name", "Caption", "Description"})
+        EXPECT_EQ(Val(longName, prop), "averyveryverylongprocessname") << prop;
 
     Service broken = Connect(FixtureRoot("native-broken"));
     auto bp = All(broken.Services, "SELECT * FROM Win32_Process");
@@ -281,6 +326,8 @@ TEST(NativeService, ProcessesAreReadWhenReachedAndVanishedOnesSkipped) {
     // Process 42 ends after the listing but before the enumerator reaches it: it is
     // skipped without an error, which also shows it was not read in advance.
     fs::remove_all(tmp / "proc" / "42");
+    ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
+    EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "averyveryverylongprocessname");
     EXPECT_EQ(en->Next(1, &v, &fetched), S_FALSE);
     EXPECT_EQ(fetched, 0u);
     fs::remove_all(tmp);
@@ -296,6 +343,9 @@ TEST(NativeService, QueriesFilterProjectAndRefuseWrites) {
     ASSERT_EQ(Query(s.Services, "select handle from win32_process where ProcessId > 1 and Name like 'my%'", out), S_OK);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(Val(out[0], "Handle"), "42");
+    ASSERT_EQ(Query(s.Services, "SELECT Handle FROM Win32_Process WHERE Name = 'averyveryverylongprocessname'", out), S_OK);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(Val(out[0], "Handle"), "300");
     ASSERT_EQ(Query(s.Services, "SELECT * FROM Win32_Process WHERE WorkingSetSize > 1000000", out), S_OK);
     ASSERT_EQ(out.size(), 1u);  // uint64 text compared as a number
     ASSERT_EQ(Query(s.Services, "SELECT * FROM Win32_Process WHERE ExecutablePath IS NULL", out), S_OK);

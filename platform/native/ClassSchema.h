@@ -1,0 +1,30 @@
+#pragma once
+// The native service's classes, built from the data files in platform/native/schemas/
+// (one file per class, compiled into the program; the line format is described in the
+// README there).
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/WbemClass.h"
+
+namespace veskin {
+
+struct ClassSchemaText {
+    std::string_view ClassName;  // the file's name without ".schema"
+    std::string_view Text;
+};
+// Every data file of the folder, by class name (made by the build).
+const std::vector<ClassSchemaText>& EmbeddedClassSchemas();
+
+struct ParsedClassSchema {
+    WbemClassPtr Class;               // the lines that could be read
+    std::vector<std::string> Errors;  // "line N: what is wrong"
+};
+ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view text);
+
+// The class of that name built from its data file, once. A missing or faulty file is a
+// fault of the build: std::logic_error.
+WbemClassPtr NativeSchemaClass(std::string_view className);
+
+}  // namespace veskin
