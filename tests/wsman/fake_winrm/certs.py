@@ -15,10 +15,10 @@ from cryptography.hazmat.primitives.asymmetric import ec
 from cryptography.x509.oid import NameOID
 
 
-def make(cn, names, addresses, not_before, not_after):
+def make(cn, organization, names, addresses, not_before, not_after):
     key = ec.generate_private_key(ec.SECP256R1())
     name = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, cn),
-                      x509.NameAttribute(NameOID.ORGANIZATION_NAME, 'Veskin tests')])
+                      x509.NameAttribute(NameOID.ORGANIZATION_NAME, organization)])
     alt = [x509.DNSName(n) for n in names] + [x509.IPAddress(ipaddress.ip_address(a)) for a in addresses]
     cert = (x509.CertificateBuilder()
             .subject_name(name).issuer_name(name).public_key(key.public_key())
@@ -38,9 +38,10 @@ def main():
     now = datetime.datetime.utcnow()
     day = datetime.timedelta(days=1)
     certs = {
-        'good': make('127.0.0.1', ['localhost'], ['127.0.0.1', '::1'], now - day, now + 365 * day),
-        'expired': make('127.0.0.1', ['localhost'], ['127.0.0.1', '::1'], now - 30 * day, now - day),
-        'other': make('other.example', ['other.example'], [], now - day, now + 365 * day),
+        # Distinct subjects: a trust store finds an issuer by its name.
+        'good': make('127.0.0.1', 'Veskin tests', ['localhost'], ['127.0.0.1', '::1'], now - day, now + 365 * day),
+        'expired': make('127.0.0.1', 'Veskin tests, expired', ['localhost'], ['127.0.0.1', '::1'], now - 30 * day, now - day),
+        'other': make('other.example', 'Veskin tests', ['other.example'], [], now - day, now + 365 * day),
     }
     for stem, (cert, key) in certs.items():
         with open(os.path.join(out, stem + '.pem'), 'wb') as f:

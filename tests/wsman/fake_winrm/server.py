@@ -345,7 +345,8 @@ class Handler(BaseHTTPRequestHandler):
         if not path:
             return
         auth = self.headers.get('Authorization')
-        entry = {'path': self.path, 'action': req.action if req else None,
+        entry = {'path': self.path, 'client_port': self.client_address[1],
+                 'action': req.action if req else None,
                  'resource_uri': req.resource_uri if req else None,
                  'selectors': req.selectors if req else {}, 'filter': req.filter if req else None,
                  'context': req.context if req else None, 'identify': bool(req and req.identify),
@@ -357,16 +358,16 @@ class Handler(BaseHTTPRequestHandler):
         service = self.server.service
         length = int(self.headers.get('Content-Length') or 0)
         data = self.rfile.read(length)
-        if getattr(self, 'drop_next', False):
-            # The kept-alive connection ends as the next request comes in, unanswered.
-            self.drop_next = False
-            self.close_connection = True
-            return
         try:
             req = Request(data)
         except (ET.ParseError, ValueError):
             req = None
         self.log_request_line(req)
+        if getattr(self, 'drop_next', False):
+            # The kept-alive connection ends as the next request comes in, unanswered.
+            self.drop_next = False
+            self.close_connection = True
+            return
         if service.opts.delay_ms:
             time.sleep(service.opts.delay_ms / 1000.0)
         if self.path != '/wsman':
