@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Builds the WQL fuzz target with clang and runs it for N seconds (default 60).
-# Usage: fuzz/run.sh [seconds]
+# Builds a fuzz target with clang and runs it for N seconds (default 60): the WQL
+# engine (wql_fuzz, the default) or the HTTP response parser (http_response_fuzz).
+# Usage: fuzz/run.sh [seconds] [target]
 set -euo pipefail
 seconds="${1:-60}"
+target="${2:-wql_fuzz}"
+case "$target" in
+  wql_fuzz) seeds=seeds ;;
+  http_response_fuzz) seeds=seeds-http ;;
+  *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
+esac
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VESKIN_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVESKIN_BUILD_FUZZ=ON \
   -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target wql_fuzz -j2
+cmake --build "$build" --target "$target" -j2
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 # New inputs go to the temporary folder; the seeds in the repository stay as they are.
-"$build/fuzz/wql_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 "$corpus" "$root/fuzz/seeds"
+"$build/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+  -rss_limit_mb=2048 "$corpus" "$root/fuzz/$seeds"

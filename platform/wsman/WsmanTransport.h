@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ComTypes.h"
+#include "platform/wsman/WsmanCertificate.h"
 #include "platform/wsman/WsmanEndpoint.h"
 
 namespace veskin {
@@ -65,6 +66,9 @@ public:
     HRESULT Post(const std::string& envelope, HttpResponse& response);
 
     const WsmanEndpoint& Endpoint() const;
+    // The certificate of the last TLS handshake, also when it was refused; empty
+    // before any, and for plain HTTP.
+    const WsmanCertificate& PeerCertificate() const;
     // Drops the connection (the next Post connects again).
     void Close();
 

@@ -1,0 +1,60 @@
+#pragma once
+// Runs tests/wsman/fake_winrm/server.py as a child process for the length of a test,
+// and makes the test certificates with certs.py.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace veskin {
+
+// The repository root: VESKIN_SOURCE_DIR from the environment (ctest sets it), else
+// the folder the tests were configured from.
+std::string SourceDir();
+
+class FakeWinrmServer {
+public:
+    // Starts the server with these options (and --port 0 --log <temporary file>); waits
+    // at most 15 s for its PORT line. Running() tells whether it came up.
+    explicit FakeWinrmServer(const std::vector<std::string>& options = {});
+    ~FakeWinrmServer();
+    FakeWinrmServer(const FakeWinrmServer&) = delete;
+    FakeWinrmServer& operator=(const FakeWinrmServer&) = delete;
+
+    bool Running() const { return FPid > 0 && FPort != 0; }
+    std::uint16_t Port() const { return FPort; }
+    // "http://127.0.0.1:<port>/wsman" (scheme "https" for a TLS server).
+    std::string Url(const std::string& scheme = "http") const;
+    // The JSON lines the server logged, one per request received so far.
+    std::vector<std::string> LogLines() const;
+
+private:
+    pid_t FPid = -1;
+    std::uint16_t FPort = 0;
+    std::string FDir;
+};
+
+// Self-signed certificates (see certs.py), made once per test program.
+struct TestCertificates {
+    std::string Good, GoodKey, Expired, ExpiredKey, Other, OtherKey;
+    std::string Trusted;  // all three, for SSL_CERT_FILE
+    bool Ok() const { return !Good.empty(); }
+};
+const TestCertificates& MakeTestCertificates();
+
+// Sets an environment variable for one scope (SSL_CERT_FILE), restoring it after.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string FName;
+    bool FHad = false;
+    std::string FOld;
+};
+
+}  // namespace veskin
