@@ -8,6 +8,10 @@
 #include "wmi/WmiUtil.h"
 #include "wmi/WmiErr.h"
 
+#ifndef _WIN32
+#include "platform/wsman/WsmanServices.h"
+#endif
+
 namespace veskin {
 
 namespace {
@@ -45,7 +49,18 @@ std::string ValueDetail(const Variant& value) {
     }
 }
 
-void Walk(TSteps& steps, const WideString& machineName, const WideString& nameSpace, const std::string& query) {
+// Over WS-Management, a server without class schemas delivers every value as text.
+void AddSchemaNotice(TSteps& steps, const ISWbemServicesPtr& services) {
+#ifndef _WIN32
+    if (auto remote = std::dynamic_pointer_cast<WsmanServices>(services); remote && remote->Session()->SchemaMissing())
+        steps.Add("class schema", S_FALSE, "the server gave no class schema: every property is text");
+#else
+    (void)steps;
+    (void)services;
+#endif
+}
+
+void Walk(TSteps& steps, const TQueryRequest& request) {
     IInterfacePtr obj;
     if (!steps.Add("locator", CoCreateInstance(CLSID_SWbemLocator, nullptr, LocatorContext, IID_ISWbemLocator, obj)))
         return;
@@ -62,7 +77,9 @@ void Walk(TSteps& steps, const WideString& machineName, const WideString& nameSp
     }
 
     ISWbemServicesPtr services;
-    if (!steps.Add("ConnectServer", locator->ConnectServer(machineName, nameSpace, u"", u"", u"", u"", 0, nullptr, services)))
+    if (!steps.Add("ConnectServer", locator->ConnectServer(request.MachineName, request.NameSpace, request.UserName,
+                                                                request.Password, u"", request.Authority, 0, nullptr,
+                                                                services)))
         return;
     ISWbemSecurityPtr security;
     if (!steps.Add("Security_", services->get_Security_(security))) return;
@@ -70,7 +87,7 @@ void Walk(TSteps& steps, const WideString& machineName, const WideString& nameSp
         return;
 
     ISWbemObjectSetPtr objects;
-    if (!steps.Add("ExecQuery", services->ExecQuery(AnsiToWide(query), u"WQL",
+    if (!steps.Add("ExecQuery", services->ExecQuery(AnsiToWide(request.Query), u"WQL",
                                                     wbemFlagReturnImmediately | wbemFlagForwardOnly, nullptr, objects)))
         return;
     IInterfacePtr enumObject;
@@ -82,6 +99,7 @@ void Walk(TSteps& steps, const WideString& machineName, const WideString& nameSp
     std::uint32_t fetched = 0;
     HRESULT hr = items->Next(1, &element, &fetched);
     if (!steps.Add("Next", hr, "fetched " + std::to_string(fetched)) || fetched != 1) return;
+    AddSchemaNotice(steps, services);
     auto object = Supports<ISWbemObject>(ElementObject(element));
     if (!steps.Add("ISWbemObject element", object ? S_OK : E_NOINTERFACE)) return;
 
@@ -116,12 +134,11 @@ void Walk(TSteps& steps, const WideString& machineName, const WideString& nameSp
 
 }  // namespace
 
-std::vector<TStepResult> RunQuerySteps(const WideString& machineName, const WideString& nameSpace,
-                                       const std::string& query) {
+std::vector<TStepResult> RunQuerySteps(const TQueryRequest& request) {
     InitComThread();
     TSteps steps;
     try {
-        Walk(steps, machineName, nameSpace, query);
+        Walk(steps, request);
     } catch (const std::exception& e) {
         steps.Add(std::string("exception: ") + e.what(), E_UNEXPECTED);
     }

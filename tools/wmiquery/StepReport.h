@@ -3,11 +3,12 @@
 // does, and reports what each call answered: locator, ConnectServer, Security_,
 // ImpersonationLevel, ExecQuery, _NewEnum, Next, Properties_, the property set's
 // _NewEnum and Next, and the first property's Name and Value. Stops at the first
-// failing step. For finding out how far a platform's WMI goes.
+// failing step. For finding out how far a platform's WMI goes. A remote computer
+// whose server gives no class schemas gets a step saying so.
 #include <string>
 #include <vector>
 
-#include "rtl/WideString.h"
+#include "tools/wmiquery/QueryTable.h"
 
 namespace veskin {
 
@@ -17,7 +18,6 @@ struct TStepResult {
     std::string Detail;  // what the step delivered, or the error text
 };
 
-std::vector<TStepResult> RunQuerySteps(const WideString& machineName, const WideString& nameSpace,
-                                       const std::string& query);
+std::vector<TStepResult> RunQuerySteps(const TQueryRequest& request);
 
 }  // namespace veskin

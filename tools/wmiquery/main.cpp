@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     if (steps) {
         bool allOk = true;
-        for (const TStepResult& r : RunQuerySteps(request.MachineName, request.NameSpace, request.Query)) {
+        for (const TStepResult& r : RunQuerySteps(request)) {
             char code[16];
             std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(r.Code));
             const std::string line = TableLine({r.Step, code, r.Detail}, TTableStyle::Tab) + "\n";
