@@ -12,7 +12,7 @@
 #include "platform/ErrorDetail.h"
 #include "platform/wsman/TlsConnection.h"
 #include "platform/wsman/WsmanTransport.h"
-#include "tests/wsman/FakeWinrmServer.h"
+#include "tests/support/FakeWinrmServer.h"
 
 namespace veskin {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/wsman/FakeWinrmServer.h"
+#include "tests/support/FakeWinrmServer.h"
 
 #include <poll.h>
 #include <signal.h>
