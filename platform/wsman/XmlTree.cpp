@@ -152,21 +152,15 @@ struct XmlTree::Builder {
 XmlTree::XmlTree() = default;
 XmlTree::~XmlTree() = default;
 
-char* XmlTree::Allocate(std::size_t size, std::size_t align) {
-    std::size_t pad = (align - reinterpret_cast<std::uintptr_t>(FFree) % align) % align;
-    if (!FFree || FLeft < size + pad) {
-        std::size_t chunk = FNextChunk;
-        while (chunk < size + align) chunk *= 2;
-        FChunks.push_back(std::make_unique<char[]>(chunk));
-        FFree = FChunks.back().get();
-        FLeft = chunk;
-        if (FNextChunk < 1024 * 1024) FNextChunk *= 2;
-        pad = (align - reinterpret_cast<std::uintptr_t>(FFree) % align) % align;
-    }
-    char* p = FFree + pad;
-    FFree = p + size;
-    FLeft -= size + pad;
-    return p;
+char* XmlTree::AllocateChunk(std::size_t size, std::size_t align) {
+    // Chunks stay below the C library's mmap threshold, so freed ones are reused by the
+    // next answer instead of going back to the kernel.
+    constexpr std::size_t Chunk = 64 * 1024;
+    const std::size_t bytes = std::max(Chunk, size + align);
+    FChunks.push_back(std::unique_ptr<char[]>(new char[bytes]));
+    FFree = FChunks.back().get();
+    FLeft = bytes;
+    return Allocate(size, align);
 }
 
 std::string_view XmlTree::Copy(const char* text, std::size_t size) {
@@ -184,8 +178,6 @@ bool XmlTree::Parse(std::string_view document) {
         FError = "out of memory";
         return false;
     }
-    // A typical answer needs a node per 40 bytes or so: size the first chunk for it.
-    FNextChunk = std::max<std::size_t>(FNextChunk, document.size() * 2);
     Builder builder{*this, parser, {}, {}, false};
     builder.Stack.reserve(32);
     XML_SetUserData(parser, &builder);

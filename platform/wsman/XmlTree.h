@@ -57,13 +57,20 @@ public:
 
 private:
     struct Builder;
-    char* Allocate(std::size_t size, std::size_t align);
+    char* Allocate(std::size_t size, std::size_t align) {
+        const std::size_t pad = (align - reinterpret_cast<std::uintptr_t>(FFree) % align) % align;
+        if (FLeft < size + pad) return AllocateChunk(size, align);
+        char* p = FFree + pad;
+        FFree = p + size;
+        FLeft -= size + pad;
+        return p;
+    }
+    char* AllocateChunk(std::size_t size, std::size_t align);
     std::string_view Copy(const char* text, std::size_t size);
 
     std::vector<std::unique_ptr<char[]>> FChunks;
     char* FFree = nullptr;
     std::size_t FLeft = 0;
-    std::size_t FNextChunk = 16 * 1024;
     const XmlNode* FRoot = nullptr;
     std::string FError;
 };
