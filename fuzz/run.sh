@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Builds the WQL fuzz target with clang and runs it for N seconds (default 60).
-# Usage: fuzz/run.sh [seconds]
+# Builds a fuzz target with clang and runs it for N seconds (default 60): the WQL engine
+# (wql_fuzz, the default) or the WS-Management answer decoder (wsman_fuzz).
+# Usage: fuzz/run.sh [seconds] [wql_fuzz|wsman_fuzz]
 set -euo pipefail
 seconds="${1:-60}"
+target="${2:-wql_fuzz}"
+case "$target" in
+  wql_fuzz) seeds=seeds; max_len=4096 ;;
+  wsman_fuzz) seeds=seeds-wsman; max_len=16384 ;;
+  *) echo "unknown fuzz target $target" >&2; exit 2 ;;
+esac
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VESKIN_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVESKIN_BUILD_FUZZ=ON \
   -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target wql_fuzz -j2
+cmake --build "$build" --target "$target" -j2
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 # New inputs go to the temporary folder; the seeds in the repository stay as they are.
-"$build/fuzz/wql_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 "$corpus" "$root/fuzz/seeds"
+"$build/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+  -rss_limit_mb=2048 "$corpus" "$root/fuzz/$seeds"
