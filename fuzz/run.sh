@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Builds a fuzz target with clang and runs it for N seconds (default 60): the WQL
-# engine (wql_fuzz, the default) or the HTTP response parser (http_response_fuzz).
-# Usage: fuzz/run.sh [seconds] [target]
+# Builds a fuzz target with clang and runs it for N seconds (default 60): the WQL engine
+# (wql_fuzz, the default), the HTTP response parser (http_response_fuzz) or the
+# WS-Management answer decoder (wsman_fuzz).
+# Usage: fuzz/run.sh [seconds] [wql_fuzz|http_response_fuzz|wsman_fuzz]
 set -euo pipefail
 seconds="${1:-60}"
 target="${2:-wql_fuzz}"
 case "$target" in
-  wql_fuzz) seeds=seeds ;;
-  http_response_fuzz) seeds=seeds-http ;;
+  wql_fuzz) seeds=seeds; max_len=4096 ;;
+  http_response_fuzz) seeds=seeds-http; max_len=4096 ;;
+  wsman_fuzz) seeds=seeds-wsman; max_len=16384 ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,5 +20,5 @@ cmake --build "$build" --target "$target" -j2
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 # New inputs go to the temporary folder; the seeds in the repository stay as they are.
-"$build/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+"$build/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
   -rss_limit_mb=2048 "$corpus" "$root/fuzz/$seeds"

@@ -198,6 +198,7 @@ Variant::Variant(std::int64_t v) : FType(varInt64) { FInt = v; }
 Variant::Variant(double v) : FType(varDouble) { FDouble = v; }
 Variant::Variant(bool v) : FType(varBoolean) { FInt = 0; FBool = v; }
 Variant::Variant(const WideString& v) : FType(varOleStr), FOle(v) {}
+Variant::Variant(WideString&& v) : FType(varOleStr), FOle(std::move(v)) {}
 Variant::Variant(const char16_t* v) : FType(varOleStr), FOle(v != nullptr ? v : u"") {}
 Variant::Variant(const AnsiString& v) : FType(varString), FStr(v) {}
 Variant::Variant(const char* v) : FType(varString), FStr(v != nullptr ? v : "") {}

@@ -68,6 +68,7 @@ public:
     Variant(double v);                  // varDouble
     Variant(bool v);                    // varBoolean
     Variant(const WideString& v);       // varOleStr
+    Variant(WideString&& v);            // varOleStr, taking the text over
     Variant(const char16_t* v);         // varOleStr
     Variant(const AnsiString& v);       // varString
     Variant(const char* v);             // varString

@@ -1,0 +1,106 @@
+#include "platform/wsman/WsmanText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace veskin {
+
+WideString WidenUtf8(std::string_view text) {
+    WideString out(text.size(), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) return AnsiToWide(std::string(text));
+        out[i] = static_cast<char16_t>(c);
+    }
+    return out;
+}
+
+std::string_view TrimXml(std::string_view text) {
+    auto ws = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t b = 0, e = text.size();
+    while (b < e && ws(text[b])) ++b;
+    while (e > b && ws(text[e - 1])) --e;
+    return text.substr(b, e - b);
+}
+
+bool SameAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::string_view NumberText(std::string_view text) {
+    text = TrimXml(text);
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    return text;
+}
+
+template <typename T>
+bool ParseWhole(std::string_view text, T& value) {
+    text = NumberText(text);
+    if (text.empty()) return false;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && p == text.data() + text.size();
+}
+
+}  // namespace
+
+bool ParseXsInt64(std::string_view text, std::int64_t& value) { return ParseWhole(text, value); }
+bool ParseXsUInt64(std::string_view text, std::uint64_t& value) { return ParseWhole(text, value); }
+
+bool ParseXsDouble(std::string_view text, double& value) {
+    text = TrimXml(text);
+    // XML Schema spells the specials INF, -INF and NaN.
+    if (text == "INF" || text == "+INF") {
+        value = HUGE_VAL;
+        return true;
+    }
+    if (text == "-INF") {
+        value = -HUGE_VAL;
+        return true;
+    }
+    if (text == "NaN") {
+        value = std::nan("");
+        return true;
+    }
+    text = NumberText(text);
+    if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '-' || text[0] == '.'))
+        return false;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && p == text.data() + text.size();
+}
+
+bool ParseXsBoolean(std::string_view text, bool& value) {
+    text = TrimXml(text);
+    if (SameAscii(text, "true") || text == "1") {
+        value = true;
+        return true;
+    }
+    if (SameAscii(text, "false") || text == "0") {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+void AppendXmlEscaped(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\r': out += "&#13;"; break;
+            default: out.push_back(c);
+        }
+    }
+}
+
+}  // namespace veskin
