@@ -25,7 +25,7 @@ void WmiRaiseError(std::int32_t code) {
     // words) follows the code's text as a sentence of its own.
     std::string message = WmiErrorText(code);
     const std::string detail = TakeErrorDetail(code);
-    if (!detail.empty()) message += ". " + detail;
+    if (!detail.empty()) message += (message.back() == '.' ? " " : ". ") + detail;
     throw TWmiException(code, message);
 }
 

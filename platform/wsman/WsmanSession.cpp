@@ -25,7 +25,12 @@ HRESULT WsmanSession::Exchange(const std::string& envelope, std::string& body) {
     std::string message;
     if (DecodeWsmanFault(response.Body, faultCode, message)) {
         if (!Failed(faultCode)) faultCode = WSMAN_E_HTTP_SERVER_ERROR;
-        SetErrorDetail(faultCode, message);
+        // A WMI code has its own catalogue text, as on Windows; a WinRM code's system
+        // text is general, so the server's own words follow it.
+        if ((static_cast<std::uint32_t>(faultCode) & 0xFFFF0000u) != 0x80040000u && !message.empty())
+            SetErrorDetail(faultCode, message);
+        else
+            ClearErrorDetail();
         return faultCode;
     }
     if (response.Status != 200) {
