@@ -172,6 +172,14 @@ TEST_F(RemoteFixture, RecordSetShowsRemoteRowsOfDerivedClassesAndSelectLists) {
     query.Close();
     EXPECT_EQ(names, (std::vector<std::string>{"Dhcp", "EventLog", "Spooler", "TermService"}));
 
+    // Locate walks the remote result as far as it must.
+    query.SetWQL({"SELECT * FROM Win32_Process"});
+    query.Open();
+    ASSERT_TRUE(query.Locate("Handle", Variant("100"), {}));
+    EXPECT_EQ(query.FieldByName("ProcessId")->AsInteger(), 100);
+    EXPECT_FALSE(query.Locate("Handle", Variant("3"), {}));
+    query.Close();
+
     query.SetWQL({"SELECT Name, ProcessId FROM Win32_Process WHERE Name = 'lsass.exe'"});
     query.Open();
     ASSERT_EQ(query.FieldCount(), 2);
@@ -223,6 +231,31 @@ TEST_F(RemoteFixture, FaultsRaiseTheirCodesWithTheirTexts) {
     // A query the server refused opened no enumeration: nothing to release but the
     // connection's own probe.
     EXPECT_EQ(Count("Release"), 1);
+}
+
+TEST_F(RemoteFixture, PrototypeDescribesTheResultFromTheClassSchema) {
+    ISWbemServicesPtr services = WmiConnectServer(AnsiToWide(server->Url("https")), u"root\\cimv2", u"admin",
+                                                  u"secret", u"", u"", nullptr);
+    ISWbemObjectSetPtr set;
+    WmiCheck(services->ExecQuery(u"SELECT Name, ProcessId FROM Win32_Process", u"WQL", 50, nullptr, set));
+    IInterfacePtr unknown;
+    WmiCheck(set->get__NewEnum(unknown));
+    auto enumerator = IntfCast<IEnumVARIANT>(unknown);
+    Variant element;
+    std::uint32_t fetched = 0;
+    WmiCheck(enumerator->Next(1, &element, &fetched));
+    ASSERT_EQ(fetched, 1u);
+    auto prototype = IntfCast<ISWbemObject>(element.AsInterface());
+    ISWbemPropertySetPtr properties = PropertiesOf(prototype);
+    std::int32_t count = 0;
+    properties->get_Count(count);
+    EXPECT_EQ(count, 2);
+    ISWbemPropertyPtr pid;
+    ASSERT_EQ(properties->Item(u"ProcessId", 0, pid), S_OK);
+    std::int32_t cimType = 0;
+    pid->get_CIMType(cimType);
+    EXPECT_EQ(cimType, wbemCimtypeUint32);
+    EXPECT_EQ(Count("Enumerate"), 1);  // only the connection's probe: the schema answered
 }
 
 TEST(RemoteConnect, AccountsNamespacesAndNamesAreCheckedAtConnect) {
