@@ -26,9 +26,11 @@ HRESULT WsmanLocator::ConnectServer(const WideString& server, const WideString& 
     auto session = std::make_shared<WsmanSession>(std::move(transport), ns, FTimeouts);
 
     // WinRM keeps no connection state, so ask something cheap that every namespace
-    // answers: it proves the computer, the account and the namespace at once.
+    // answers: it proves the computer, the account and the namespace at once. No
+    // namespace has an empty name, so the answer is one message that ends the
+    // enumeration: nothing to decode, nothing to release.
     {
-        WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE", "__NAMESPACE", {}});
+        WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE WHERE Name = ''", {}, {}});
         WbemObjectPtr first;
         const HRESULT hr = probe.Next(first);
         if (Failed(hr)) return hr;
