@@ -84,13 +84,13 @@ std::string SourceDir() {
     return VESKIN_SOURCE_DIR_DEFAULT;
 }
 
-FakeWinrmServer::FakeWinrmServer(const std::vector<std::string>& options) : FDir(MakeTempDir()) {
+FakeWinrmServer::FakeWinrmServer(const std::vector<std::string>& options, int startMs) : FDir(MakeTempDir()) {
     std::vector<std::string> args = {Python, FakeDir() + "/server.py", "--port", "0", "--log", FDir + "/log.jsonl"};
     args.insert(args.end(), options.begin(), options.end());
     int out = -1;
     FPid = Spawn(args, &out);
     if (FPid <= 0) return;
-    const std::string line = ReadLine(out, 15000);
+    const std::string line = ReadLine(out, startMs);
     close(out);
     if (line.rfind("PORT ", 0) == 0) FPort = static_cast<std::uint16_t>(std::atoi(line.c_str() + 5));
 }

@@ -16,8 +16,9 @@ std::string SourceDir();
 class FakeWinrmServer {
 public:
     // Starts the server with these options (and --port 0 --log <temporary file>); waits
-    // at most 15 s for its PORT line. Running() tells whether it came up.
-    explicit FakeWinrmServer(const std::vector<std::string>& options = {});
+    // at most startMs for its PORT line (a large --bench-objects takes its time to
+    // render). Running() tells whether it came up.
+    explicit FakeWinrmServer(const std::vector<std::string>& options = {}, int startMs = 15000);
     ~FakeWinrmServer();
     FakeWinrmServer(const FakeWinrmServer&) = delete;
     FakeWinrmServer& operator=(const FakeWinrmServer&) = delete;
