@@ -96,6 +96,14 @@ TEST_F(WindowTest, StartsIdleWithTheDesignValues) {
         EXPECT_NE(Form->findChild<QWidget*>(name), nullptr) << name;
 }
 
+TEST_F(WindowTest, PasswordShowsAStarForEveryCharacter) {
+    Form->Passwordedit->setText(QStringLiteral("s3cr\u00e9t"));
+    EXPECT_EQ(Form->Passwordedit->displayText().toStdString(), "******");
+    // Only the password box masks.
+    Form->Useredit->setText(QStringLiteral("admin"));
+    EXPECT_EQ(Form->Useredit->displayText().toStdString(), "admin");
+}
+
 TEST_F(WindowTest, ControlsSitAtTheirDesignPositions) {
     // Right- and bottom-anchored controls move by what the client area exceeds its design.
     const QSize extra = Form->size() - QSize(784, 592);
