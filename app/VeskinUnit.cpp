@@ -144,8 +144,9 @@ void TForm1::CreateBasicPage() {
 
     ResultCountLabel = Named(new QLineEdit(page), "ResultCountLabel");
     ResultCountLabel->setReadOnly(true);
+    // No interior fill of its own: the page shows through, whatever colour the style paints it.
     QPalette countColours = ResultCountLabel->palette();
-    countColours.setColor(QPalette::Base, ButtonFace());
+    countColours.setColor(QPalette::Base, Qt::transparent);
     ResultCountLabel->setPalette(countColours);
     anchors->Add(ResultCountLabel, QRect(648, 99, 99, 21), akTop | akRight);
 
