@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
 
 namespace veskin {
 
@@ -12,8 +14,31 @@ TSaveDialogHook& CurrentHook() {
     return hook;
 }
 
+// Icons and type names of the listed entries from their names and kinds alone. Qt's own
+// provider sniffs the content of a file without a known extension, and does so on the
+// user-interface thread: a file whose reading blocks (/proc/kmsg for root) froze the dialog.
+class TNameOnlyIcons : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile())
+            return QFileIconProvider::type(info);  // folder, drive, link: no content read
+        const QList<QMimeType> byName = QMimeDatabase().mimeTypesForFileName(info.fileName());
+        if (!byName.isEmpty() && !byName.first().comment().isEmpty())
+            return byName.first().comment();
+        return QStringLiteral("File");
+    }
+};
+
 bool DefaultSaveDialog(TSaveDialog& dialog) {
+    TNameOnlyIcons icons;  // outlives the dialog, whose model uses it
     QFileDialog box(QApplication::activeWindow());
+#ifndef _WIN32
+    // The widget dialog, whose listing the icon provider controls; Windows keeps its own.
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+#endif
+    box.setIconProvider(&icons);
     box.setAcceptMode(QFileDialog::AcceptSave);
     box.setFileMode(QFileDialog::AnyFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, true);

@@ -19,7 +19,8 @@ public:
 };
 
 // Shows dialog and, when the user chooses a name, stores it in dialog.FileName and
-// answers true. The default shows a QFileDialog: the read-only box hidden, resizable,
+// answers true. The default shows a QFileDialog that never reads the files it lists (it
+// types them by name): the read-only box hidden, resizable,
 // no question when the file exists, the default extension added to a bare name.
 using TSaveDialogHook = std::function<bool(TSaveDialog& dialog)>;
 TSaveDialogHook SetSaveDialogHook(TSaveDialogHook hook);

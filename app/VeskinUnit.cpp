@@ -23,6 +23,7 @@
 #include "app/RadioGroup.h"
 #include "app/SettingsStore.h"
 #include "app/Shape.h"
+#include "app/StarPassword.h"
 #include "app/StringGrid.h"
 
 namespace veskin {
@@ -125,7 +126,7 @@ void TForm1::CreateBasicPage() {
     Useredit = Named(new TLabeledEdit(QStringLiteral("User"), page), "Useredit");
     anchors->Add(Useredit, QRect(16, 64, 361, 21), leftTopRight);
     Passwordedit = Named(new TLabeledEdit(QStringLiteral("Password"), page), "Passwordedit");
-    Passwordedit->setEchoMode(QLineEdit::Password);
+    ShowPasswordAsStars(Passwordedit);
     anchors->Add(Passwordedit, QRect(393, 64, 354, 21), leftTopRight);
 
     CancelButton = Named(new QPushButton(QStringLiteral("Stop Query"), page), "CancelButton");
@@ -143,8 +144,9 @@ void TForm1::CreateBasicPage() {
 
     ResultCountLabel = Named(new QLineEdit(page), "ResultCountLabel");
     ResultCountLabel->setReadOnly(true);
+    // No interior fill of its own: the page shows through, whatever colour the style paints it.
     QPalette countColours = ResultCountLabel->palette();
-    countColours.setColor(QPalette::Base, ButtonFace());
+    countColours.setColor(QPalette::Base, Qt::transparent);
     ResultCountLabel->setPalette(countColours);
     anchors->Add(ResultCountLabel, QRect(648, 99, 99, 21), akTop | akRight);
 

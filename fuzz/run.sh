@@ -14,7 +14,7 @@ case "$target" in
 esac
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VESKIN_FUZZ_BUILD_DIR:-$root/build-fuzz}"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVESKIN_BUILD_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVESKIN_BUILD_FUZZ=ON -DVESKIN_WERROR=ON \
   -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target "$target" -j2
 corpus="$(mktemp -d)"

@@ -35,7 +35,8 @@ std::string TField::ClassDesc() const {
     std::size_t begin = (!name.empty() && name[0] == 'T') ? 1 : 0;
     std::size_t end = name.size();
     if (end - begin >= 5 && SameText(name.substr(end - 5), "Field")) end -= 5;
-    std::string desc = "(" + name.substr(begin, end - begin) + ")";
+    std::string desc = "(";
+    desc.append(name, begin, end - begin).push_back(')');
     return IsNull() ? desc : AnsiUpperCase(desc);
 }
 

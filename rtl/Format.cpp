@@ -78,7 +78,7 @@ std::string FixedText(double v, int decimals, bool group, const TFormatSettings&
         fracPart = std::string(static_cast<std::size_t>(-d.Exponent), '0') + d.Digits;
     }
     if (d.Digits.empty()) {
-        intPart = "0";
+        intPart.assign(1, '0');
         fracPart.clear();
     }
     fracPart.resize(static_cast<std::size_t>(decimals), '0');
@@ -184,7 +184,8 @@ std::string Format(const std::string& format, const std::vector<FormatArg>& args
                 if (!isInt) FormatError(format);
                 const bool neg = a.GetKind() == FormatArg::Kind::Int && a.Int() < 0;
                 const std::uint64_t mag = a.GetKind() == FormatArg::Kind::Int ? Magnitude(a.Int()) : a.UInt();
-                text = (neg ? "-" : "") + ZeroPad(Digits(mag), precision);
+                if (neg) text.push_back('-');
+                text += ZeroPad(Digits(mag), precision);
                 break;
             }
             case 'u':

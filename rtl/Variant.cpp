@@ -505,7 +505,7 @@ AnsiString Variant::VarTypeAsText(TVarType type) {
     std::string name;
     if (base < sizeof(kNames) / sizeof(kNames[0])) name = kNames[base];
     else if (base == varString) name = "String";
-    else name = "$" + IntToHex(static_cast<std::uint32_t>(base), 4);
+    else name.append(1, '$').append(IntToHex(static_cast<std::uint32_t>(base), 4));
     if ((type & varArray) != 0) name = "Array " + name;
     if ((type & varByRef) != 0) name = "Ref " + name;
     return name;

@@ -12,7 +12,7 @@ build="$root/build-mingw"
 bash "$root/scripts/install-deps.sh" cmake make g++-mingw-w64-x86-64 wine64
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_TOOLS=ON
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESKIN_WERROR=ON -DVESKIN_BUILD_APP=OFF -DVESKIN_BUILD_TESTS=OFF -DVESKIN_BUILD_TOOLS=ON
 cmake --build "$build" -j2
 
 wine=""

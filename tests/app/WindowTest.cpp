@@ -96,6 +96,25 @@ TEST_F(WindowTest, StartsIdleWithTheDesignValues) {
         EXPECT_NE(Form->findChild<QWidget*>(name), nullptr) << name;
 }
 
+TEST_F(WindowTest, PasswordShowsAStarForEveryCharacter) {
+    Form->Passwordedit->setText(QStringLiteral("s3cr\u00e9t"));
+    EXPECT_EQ(Form->Passwordedit->displayText().toStdString(), "******");
+    // Only the password box masks.
+    Form->Useredit->setText(QStringLiteral("admin"));
+    EXPECT_EQ(Form->Useredit->displayText().toStdString(), "admin");
+}
+
+// What the screen shows: the count box's interior against the page just below it.
+TEST_F(WindowTest, CountBoxTakesThePageColour) {
+    const QImage shot = Form->grab().toImage();
+    const QRect box(Form->ResultCountLabel->mapTo(Form.get(), QPoint(0, 0)), Form->ResultCountLabel->size());
+    const QColor inside = shot.pixelColor(box.center());
+    const QColor page = shot.pixelColor(box.center().x(), box.bottom() + 5);
+    EXPECT_EQ(inside.name().toStdString(), page.name().toStdString());
+    // The frame still shows: the box's edge differs from its interior.
+    EXPECT_NE(shot.pixelColor(box.left(), box.center().y()).name().toStdString(), inside.name().toStdString());
+}
+
 TEST_F(WindowTest, ControlsSitAtTheirDesignPositions) {
     // Right- and bottom-anchored controls move by what the client area exceeds its design.
     const QSize extra = Form->size() - QSize(784, 592);
