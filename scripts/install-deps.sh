@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core)
+          xvfb xauth fonts-dejavu-core
+          dpkg-dev file librsvg2-bin desktop-file-utils man-db groff-base)
 if (($# > 0)); then
     packages=("$@")
 fi
