@@ -3,6 +3,7 @@
 // CR LF, cells separated by ",", text written byte for byte as the table holds it.
 #include <string>
 
+#include "rtl/CsvText.h"
 #include "rtl/Exception.h"
 
 namespace veskin {
@@ -14,11 +15,6 @@ class EFCreateError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// One cell as it is written: quotes doubled; quoted when it then holds a quote but no
-// comma; "" when empty; with a comma, CR LF pairs become character 11 and the text is
-// quoted. A cell starting with "{\" is rich text and is written as its plain text.
-std::string CsvCell(const std::string& text);
 
 // Writes every row of grid to fileName, replacing the file. Raises EFCreateError when
 // the file cannot be opened and EInOutError with the system's reason when writing fails.

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth fonts-dejavu-core libssl-dev libexpat1-dev openssl ca-certificates
-          python3 python3-cryptography)
+          python3 python3-cryptography
+          dpkg-dev file librsvg2-bin desktop-file-utils man-db groff-base)
 if (($# > 0)); then
     packages=("$@")
 fi

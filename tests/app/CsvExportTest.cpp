@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/CsvExport.h"
-#include "app/RichText.h"
+#include "rtl/RichText.h"
 #include "app/StringGrid.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -4,8 +4,11 @@
 
 #include "recordset/Field.h"
 #include "rtl/Exception.h"
+#include "tools/wmiquery/JsonText.h"
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
+#include "wmi/WmiErr.h"
+#include "wmi/WmiUtil.h"
 
 namespace veskin {
 
@@ -27,12 +30,34 @@ std::vector<std::string> QueryLines(const std::string& text) {
     return lines;
 }
 
+void Fail(TQueryOutcome& outcome, TQueryFailure stage) {
+    try {
+        throw;
+    } catch (const TWmiException& e) {
+        outcome.Code = e.ErrorCode;
+        outcome.Message = e.Message();
+    } catch (const Exception& e) {
+        outcome.Message = e.Message();
+    } catch (const std::exception& e) {
+        outcome.Message = e.what();
+    }
+    outcome.Failure = stage == TQueryFailure::Connection ? ConnectFailureKind(outcome.Code) : stage;
+}
+
 }  // namespace
 
-bool RunQueryTable(const TQueryRequest& request, const TRowSink& sink) {
+TQueryFailure ConnectFailureKind(std::int32_t code) {
+    const auto unsignedCode = static_cast<std::uint32_t>(code);
+    return unsignedCode == 0x80070005u || unsignedCode == 0x80041003u ? TQueryFailure::Authentication
+                                                                      : TQueryFailure::Connection;
+}
+
+TQueryOutcome RunQuery(const TQueryRequest& request, TRecordSink& sink) {
+    TQueryOutcome outcome;
     // The connection outlives the query, which is closed and freed first.
     std::unique_ptr<TWmiConnection> connection;
     std::unique_ptr<TWmiQuery> query;
+    TQueryFailure stage = TQueryFailure::Connection;
     try {
         connection = std::make_unique<TWmiConnection>();
         connection->SetMachineName(request.MachineName);
@@ -40,32 +65,27 @@ bool RunQueryTable(const TQueryRequest& request, const TRowSink& sink) {
         connection->Credentials()->SetPassword(request.Password);
         connection->Credentials()->SetAuthority(request.Authority);
         connection->SetNameSpace(request.NameSpace);
+        connection->Open();
+        stage = TQueryFailure::Query;
         query = std::make_unique<TWmiQuery>();
         query->SetConnection(connection.get());
-        query->SetWQL(QueryLines(request.Query.empty() ? "Select * FROM Win32_OperatingSystem" : request.Query));
+        query->SetWQL(QueryLines(request.Query));
         query->Open();
         bool first = true;
         while (!query->Eof()) {
-            const int count = query->FieldCount();
             if (first) {
-                std::vector<std::string> header;
-                for (int c = 0; c < count; ++c) header.push_back(query->Fields(c)->DisplayName());
-                sink(header);
+                sink.Header(*query);
                 first = false;
             }
-            std::vector<std::string> row;
-            for (int c = 0; c < count; ++c) row.push_back(query->Fields(c)->ValueText());
-            sink(row);
+            sink.Record(*query);
             query->Next();
         }
         query->Close();
         query.reset();
         connection.reset();
-        return true;
-    } catch (const Exception& e) {
-        sink({"Error: " + e.Message()});
-    } catch (const std::exception& e) {
-        sink({std::string("Error: ") + e.what()});
+        return outcome;
+    } catch (...) {
+        Fail(outcome, stage);
     }
     try {
         if (query && query->Active()) query->Close();
@@ -74,7 +94,48 @@ bool RunQueryTable(const TQueryRequest& request, const TRowSink& sink) {
     }
     query.reset();
     connection.reset();
-    return false;
+    return outcome;
+}
+
+std::vector<std::string> HeaderCells(TWmiQuery& query) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < query.FieldCount(); ++c) cells.push_back(query.Fields(c)->DisplayName());
+    return cells;
+}
+
+std::vector<std::string> RecordCells(TWmiQuery& query) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < query.FieldCount(); ++c) cells.push_back(query.Fields(c)->ValueText());
+    return cells;
+}
+
+std::vector<std::pair<std::string, std::string>> RecordJsonMembers(TWmiQuery& query) {
+    ISWbemObjectPtr object;
+    query.GetWmiObject(object);
+    std::vector<std::pair<std::string, std::string>> members;
+    for (int c = 0; c < query.FieldCount(); ++c) {
+        const std::string name = query.Fields(c)->FieldName();
+        const ISWbemPropertyPtr property = object ? WmiGetProperty(object, AnsiToWide(name)) : nullptr;
+        if (!property) {
+            members.emplace_back(name, "null");
+            continue;
+        }
+        std::int32_t cimType = 0;
+        Variant value;
+        WmiCheck(property->get_CIMType(cimType));
+        WmiCheck(property->get_Value(value));
+        members.emplace_back(name, JsonValue(value, cimType));
+    }
+    return members;
+}
+
+std::string RecordJsonLine(TWmiQuery& query) {
+    std::string line = "{";
+    for (const auto& [name, value] : RecordJsonMembers(query)) {
+        if (line.size() > 1) line += ',';
+        line += JsonString(name) + ':' + value;
+    }
+    return line + '}';
 }
 
 }  // namespace veskin

@@ -1,5 +1,7 @@
 #include "tools/wmiquery/TableText.h"
 
+#include "rtl/CsvText.h"
+
 namespace veskin {
 
 namespace {
@@ -19,23 +21,13 @@ std::string TabCell(const std::string& text) {
     return out;
 }
 
-std::string CommaCell(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 }  // namespace
 
 std::string TableLine(const std::vector<std::string>& cells, TTableStyle style) {
     std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) line += style == TTableStyle::Tab ? '\t' : ',';
-        line += style == TTableStyle::Tab ? TabCell(cells[i]) : CommaCell(cells[i]);
+        line += style == TTableStyle::Tab ? TabCell(cells[i]) : CsvCell(cells[i]);
     }
     return line;
 }

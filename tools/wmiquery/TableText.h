@@ -1,8 +1,7 @@
 #pragma once
 // The results table as text: one line per row, cells separated by tabs (with tab, line
 // break and backslash written as \t, \n, \r and \\ so that a row stays one line) or
-// comma-separated (cells with a comma, quote or line break in double quotes, inner
-// quotes doubled).
+// comma-separated with the cells of the window's "Save Results..." (CsvCell).
 #include <string>
 #include <vector>
 

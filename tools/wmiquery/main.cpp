@@ -1,13 +1,15 @@
-// wmiquery: runs a WQL query through the WMI library and prints the results table.
-//   wmiquery [--csv | --steps] [--host NAME] [--namespace NS] [--user NAME]
-//            [--password TEXT] [--authority TEXT] [--] QUERY...
-// The words of QUERY are joined with blanks. Prints the header of property names and
-// one line per object, or "Error: " and the message (exit code 1). Exit code 2 for a
-// bad command line. --steps instead prints each scripting call of the query with its
-// result code (step, code in hexadecimal, detail; tab-separated).
+// wmiquery: runs a WQL query through the WMI library and prints its results as a
+// tab-separated table, comma-separated text or JSON lines; see HelpText() in
+// CommandLine.cpp for the options and the exit codes. --steps instead prints each
+// scripting call of the query with its result code (step, code in hexadecimal,
+// detail; tab-separated).
 #include <cstdio>
+#include <cstdlib>
+#include <iostream>
 #include <string>
 
+#include "rtl/CsvText.h"
+#include "tools/wmiquery/CommandLine.h"
 #include "tools/wmiquery/QueryTable.h"
 #include "tools/wmiquery/StepReport.h"
 #include "tools/wmiquery/TableText.h"
@@ -18,76 +20,90 @@
 #include <io.h>
 #endif
 
+#ifndef VESKIN_VERSION
+#error "VESKIN_VERSION must name the project's version"
+#endif
+
 namespace {
 
-int Usage() {
-    std::fputs("usage: wmiquery [--csv | --steps] [--host NAME] [--namespace NS] [--user NAME] "
-               "[--password TEXT] [--authority TEXT] [--] QUERY...\n",
-               stderr);
-    return 2;
+using namespace veskin;
+
+void Write(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+class TOutputSink : public TRecordSink {
+public:
+    explicit TOutputSink(TOutputFormat format) : FFormat(format) {}
+
+    void Header(TWmiQuery& query) override {
+        if (FFormat != TOutputFormat::Json) Line(HeaderCells(query));
+    }
+    void Record(TWmiQuery& query) override {
+        if (FFormat == TOutputFormat::Json) Write(RecordJsonLine(query) + "\n");
+        else Line(RecordCells(query));
+        std::fflush(stdout);
+    }
+
+private:
+    void Line(const std::vector<std::string>& cells) {
+        Write(FFormat == TOutputFormat::Csv ? CsvLine(cells) : TableLine(cells, TTableStyle::Tab) + "\n");
+    }
+
+    TOutputFormat FFormat;
+};
+
+int RunSteps(const TQueryRequest& request) {
+    bool allOk = true;
+    for (const TStepResult& r : RunQuerySteps(request)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(r.Code));
+        Write(TableLine({r.Step, code, r.Detail}, TTableStyle::Tab) + "\n");
+        allOk = allOk && r.Code >= 0;
+    }
+    return allOk ? ExitSuccess : ExitFailure;
+}
+
+int Error(const std::string& message, int exitCode) {
+    std::fflush(stdout);
+    std::fputs(("Error: " + message + "\n").c_str(), stderr);
+    return exitCode;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace veskin;
 #ifdef _WIN32
     // The same bytes as on other systems: no CR before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    TQueryRequest request;
-    TTableStyle style = TTableStyle::Tab;
-    bool steps = false;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--") {
-            ++i;
-            break;
+    TCommandLine commandLine;
+    try {
+        commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (commandLine.Command == TCommand::Help) {
+            Write(HelpText());
+            return ExitSuccess;
         }
-        if (arg.rfind("--", 0) != 0) break;
-        if (arg == "--csv") {
-            style = TTableStyle::Comma;
-            continue;
+        if (commandLine.Command == TCommand::Version) {
+            Write("wmiquery " VESKIN_VERSION "\n");
+            return ExitSuccess;
         }
-        if (arg == "--steps") {
-            steps = true;
-            continue;
-        }
-        if (i + 1 >= argc) return Usage();
-        const WideString value = AnsiToWide(argv[++i]);
-        if (arg == "--host") request.MachineName = value;
-        else if (arg == "--namespace") request.NameSpace = value;
-        else if (arg == "--user") request.UserName = value;
-        else if (arg == "--password") request.Password = value;
-        else if (arg == "--authority") request.Authority = value;
-        else return Usage();
-    }
-    for (; i < argc; ++i) {
-        if (!request.Query.empty()) request.Query += ' ';
-        request.Query += argv[i];
+        ResolvePassword(commandLine, std::getenv("VESKIN_PASSWORD"));
+        if (commandLine.QueryFromInput) commandLine.Request.Query = ReadQuery(std::cin);
+    } catch (const EUsageError& e) {
+        std::fputs(UsageLine().c_str(), stderr);
+        return Error(e.Message(), ExitUsage);
     }
 
     // The program's start-up step: COM for this thread and the process's COM security,
     // before any WMI object exists.
     InitComStartup();
 
-    if (steps) {
-        bool allOk = true;
-        for (const TStepResult& r : RunQuerySteps(request)) {
-            char code[16];
-            std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(r.Code));
-            const std::string line = TableLine({r.Step, code, r.Detail}, TTableStyle::Tab) + "\n";
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            allOk = allOk && r.Code >= 0;
-        }
-        return allOk ? 0 : 1;
-    }
+    if (commandLine.Command == TCommand::Steps) return RunSteps(commandLine.Request);
 
-    const bool ok = RunQueryTable(request, [style](const std::vector<std::string>& cells) {
-        const std::string line = TableLine(cells, style) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
-    });
-    return ok ? 0 : 1;
+    TOutputSink sink(commandLine.Format);
+    const TQueryOutcome outcome = RunQuery(commandLine.Request, sink);
+    if (outcome.Failure != TQueryFailure::None) return Error(outcome.Message, ExitCodeFor(outcome.Failure));
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Error("the output could not be written", ExitFailure);
+    return ExitSuccess;
 }

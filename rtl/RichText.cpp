@@ -1,4 +1,4 @@
-#include "app/RichText.h"
+#include "rtl/RichText.h"
 
 #include <cctype>
 #include <cstdlib>

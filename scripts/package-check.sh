@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it as an administrator would meet it: its
+# Depends, its files unpacked into an empty root, the installed wmiquery (run against
+# the system's libraries only), the desktop entry and both manual pages. Exits non-zero
+# on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fail() { echo "package-check: FAILED: $*" >&2; exit 1; }
+
+bash scripts/build-package.sh
+debs=(build-package/veskin_*_"$(dpkg --print-architecture)".deb)
+[[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "expected one package in build-package/, found: ${debs[*]}"
+deb=${debs[0]}
+version=$(sed -n 's/^project(Veskin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[[ $(basename "$deb") == "veskin_${version}_$(dpkg --print-architecture).deb" ]] || fail "package name $(basename "$deb")"
+
+echo "== dpkg-deb -I $deb"
+info=$(dpkg-deb -I "$deb")
+echo "$info"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6widgets6 libqt6core6 libssl3 libexpat1 libstdc++6 libc6; do
+    grep -Eq "(^|, )${library//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+for file in usr/bin/veskin usr/bin/wmiquery usr/share/man/man1/veskin.1.gz usr/share/man/man1/wmiquery.1.gz \
+            usr/share/applications/veskin.desktop usr/share/icons/hicolor/scalable/apps/veskin.svg \
+            usr/share/icons/hicolor/256x256/apps/veskin.png; do
+    [[ -f $root/$file ]] || fail "the package lacks /$file"
+done
+file "$root/usr/share/icons/hicolor/256x256/apps/veskin.png" | grep -q "PNG image data, 256 x 256" || fail "icon is no 256x256 PNG"
+
+echo "== installed wmiquery"
+unset LD_LIBRARY_PATH
+# Every library the programs need resolves to the system's, none to the build tree.
+for program in veskin wmiquery; do
+    if ldd "$root/usr/bin/$program" | grep -E "not found|$PWD"; then fail "$program needs libraries outside the system"; fi
+done
+[[ $("$root/usr/bin/wmiquery" --version) == "wmiquery $version" ]] || fail "wmiquery --version"
+output=$("$root/usr/bin/wmiquery" 'SELECT Caption FROM Win32_OperatingSystem') || fail "the query failed"
+echo "$output"
+[[ $(head -1 <<<"$output") == Caption && $(wc -l <<<"$output") -eq 2 ]] || fail "unexpected query output"
+
+echo "== desktop entry"
+desktop-file-validate "$root/usr/share/applications/veskin.desktop" || fail "desktop-file-validate"
+
+echo "== manual pages"
+for page in veskin wmiquery; do
+    gz=$root/usr/share/man/man1/$page.1.gz
+    MANWIDTH=80 man -l "$gz" >/dev/null || fail "man -l $page"
+    warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$gz" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || fail "man warnings for $page: $warnings"
+done
+echo "package-check: $(basename "$deb") passed"
