@@ -129,10 +129,11 @@ void TWmiDataSet::CreateFields() {
     for (int i = 0; i < FieldCount(); ++i) {
         TField* field = Fields(i);
         field->SetDisplayWidth(1);
-        // 64-bit fields learn whether their property is unsigned.
-        if (auto* large = dynamic_cast<TWmiLargeintField*>(field))
-            if (auto* def = dynamic_cast<TWmiFieldDef*>(FieldDefs().Find(AnsiToWide(field->FieldName()))))
-                large->SetCimType(def->CimType());
+        // 64-bit and array fields learn whether their property is unsigned.
+        auto* def = dynamic_cast<TWmiFieldDef*>(FieldDefs().Find(AnsiToWide(field->FieldName())));
+        if (!def) continue;
+        if (auto* large = dynamic_cast<TWmiLargeintField*>(field)) large->SetCimType(def->CimType());
+        if (auto* variant = dynamic_cast<TWmiVariantField*>(field)) variant->SetCimType(def->CimType());
     }
 }
 

@@ -11,7 +11,19 @@
 
 namespace veskin {
 
-std::string TWmiVariantField::AsString() const { return WmiVariantToText(AsVariant()); }
+std::string TWmiVariantField::AsString() const {
+    Variant value = AsVariant();
+    if (FCimType == wbemCimtypeUint32 && value.IsArray()) {
+        std::vector<Variant> elements;
+        for (int i = value.ArrayLowBound(); i <= value.ArrayHighBound(); ++i) {
+            const Variant& e = value.GetElement(i).Deref();
+            const bool wrapped = e.VarType() == varInteger && e.RawInt() < 0;
+            elements.push_back(wrapped ? Variant::FromInt64(static_cast<std::uint32_t>(e.RawInt())) : e);
+        }
+        value = Variant::ArrayOf(std::move(elements));
+    }
+    return WmiVariantToText(value);
+}
 
 void TWmiWideStringField::SetAsString(const std::string& value) {
     WideString text = AnsiToWide(value);

@@ -11,12 +11,18 @@
 namespace veskin {
 
 // A variant field whose text is the WMI display text of its value (arrays in braces,
-// embedded objects as their object text).
+// embedded objects as their object text). With the property's CIM type set, the
+// elements of a uint32 array show their unsigned values (they travel as 32-bit
+// integers, so 4294967295 arrives as -1).
 class TWmiVariantField : public TVariantField {
 public:
     std::string ClassName() const override { return "TWmiVariantField"; }
+    void SetCimType(std::int32_t cimType) { FCimType = cimType; }
     std::string AsString() const override;
     std::string ValueText() const override { return AsString(); }
+
+private:
+    std::int32_t FCimType = 0;
 };
 
 // A wide-string field sized in characters; text set from 8-bit text is cut to Size

@@ -31,6 +31,7 @@ struct ValuesFixture : ::testing::Test {
                       PropertyDef(u"Ref", wbemCimtypeReference), PropertyDef(u"S16", wbemCimtypeSint16),
                       PropertyDef(u"Stamp", wbemCimtypeDatetime), PropertyDef(u"Text", wbemCimtypeString),
                       PropertyDef(u"U16", wbemCimtypeUint16), PropertyDef(u"U32", wbemCimtypeUint32),
+                      PropertyDef(u"U32s", wbemCimtypeUint32, true),
                       PropertyDef(u"U64", wbemCimtypeUint64),
                       PropertyDef(u"U8", wbemCimtypeUint8),
                       PropertyDef(u"Fixed", wbemCimtypeString, false, {{u"READONLY", Variant(true)}})});
@@ -99,7 +100,8 @@ TEST_F(ValuesFixture, NullPropertiesGiveEmptyTextsExceptForInterfaceFields) {
 // up (delivered as negative 32-bit integers) and uint64 above the signed 64-bit range.
 TEST_F(ValuesFixture, UnsignedValuesKeepTheirUnsignedRange) {
     Add({{u"Id", Variant(1)}, {u"U32", Variant(std::int64_t{2417209178})},
-         {u"U64", Variant("18446744073709551615")}});
+         {u"U64", Variant("18446744073709551615")},
+         {u"U32s", Variant::ArrayOf({Variant(std::int64_t{4294967295}), Variant(7)})}});
     Add({{u"Id", Variant(2)}, {u"U32", Variant(std::int64_t{4294967295})},
          {u"U64", Variant("9223372036854775807")}});
     query.Open();
@@ -108,6 +110,7 @@ TEST_F(ValuesFixture, UnsignedValuesKeepTheirUnsignedRange) {
     EXPECT_EQ(Text("U64"), "18446744073709551615");
     EXPECT_EQ(query.FieldByName("U64")->AsVariant().VarType(), varUInt64);
     EXPECT_THROW(query.FieldByName("U64")->AsLargeInt(), EDatabaseError);  // out of the signed range
+    EXPECT_EQ(Text("U32s"), "{4294967295, 7}");  // array elements too
     query.Next();
     EXPECT_EQ(Text("U32"), "4294967295");
     EXPECT_EQ(Text("U64"), "9223372036854775807");
