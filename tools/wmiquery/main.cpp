@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // The same bytes as on other systems: no CR before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     TCommandLine commandLine;
     try {
