@@ -6,8 +6,10 @@
 #include <malloc.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,9 @@
 namespace veskin::bench {
 namespace {
 
-constexpr int kObjects = 100000;
-constexpr int kKept = 20000;
+// VESKIN_BENCH_OBJECTS sets a smaller count for profiling runs.
+const int kObjects = std::getenv("VESKIN_BENCH_OBJECTS") != nullptr ? std::atoi(std::getenv("VESKIN_BENCH_OBJECTS")) : 100000;
+const int kKept = std::min(20000, kObjects);
 const char* const kQuery = "SELECT * FROM Veskin_Bench";
 
 double ProcessCpuSeconds() {

@@ -7,7 +7,17 @@
 
 namespace veskin {
 
-WbemObject::WbemObject(WbemClassPtr cls, Kind kind) : FClass(std::move(cls)), FKind(kind) {
+namespace {
+
+// Where an object is before it is placed: no computer, no namespace.
+const std::shared_ptr<const WbemObject::Location>& Nowhere() {
+    static const auto nowhere = std::make_shared<const WbemObject::Location>();
+    return nowhere;
+}
+
+}  // namespace
+
+WbemObject::WbemObject(WbemClassPtr cls, Kind kind) : FClass(std::move(cls)), FKind(kind), FLocation(Nowhere()) {
     FValues.resize(FClass->PropertyCount(), Variant::Null());
 }
 
@@ -72,9 +82,17 @@ HRESULT WbemObject::SetValue(const WideString& name, const Variant& value) {
 
 void WbemObject::SetLocation(const WideString& server, const WideString& nameSpace,
                              WbemObjectStorePtr store) {
-    FServer = server;
-    FNameSpace = nameSpace;
+    if (FLocation->Server != server || FLocation->NameSpace != nameSpace)
+        FLocation = SharedLocation(server, nameSpace);
     FStore = std::move(store);
+}
+
+WbemObject::LocationPtr WbemObject::SharedLocation(const WideString& server, const WideString& nameSpace) {
+    // Objects arrive in runs from one place: the last location made serves the run.
+    thread_local LocationPtr last = Nowhere();
+    if (last->Server != server || last->NameSpace != nameSpace)
+        last = std::make_shared<const Location>(Location{server, nameSpace});
+    return last;
 }
 
 HRESULT WbemObject::Check(const WbemObjectCall& call) const {
@@ -93,7 +111,7 @@ WideString WbemObject::RelPath() const {
 WideString WbemObject::FullPath() const {
     WideString rel = RelPath();
     if (rel.empty()) return rel;
-    return u"\\\\" + FServer + u"\\" + FNameSpace + u":" + rel;
+    return u"\\\\" + Server() + u"\\" + NameSpace() + u":" + rel;
 }
 
 WbemObjectPtr WbemObject::Clone() const {
@@ -105,8 +123,7 @@ WbemObjectPtr WbemObject::Projected(const WbemClassPtr& projected) const {
     auto copy = std::make_shared<WbemObject>(projected, FKind);
     for (std::size_t i = 0; i < projected->PropertyCount(); ++i)
         copy->FValues[i] = GetValue(projected->Properties()[i].Name);
-    copy->FServer = FServer;
-    copy->FNameSpace = FNameSpace;
+    copy->FLocation = FLocation;
     copy->FStore = FStore;
     copy->FHooks = FHooks;
     return copy;
@@ -125,8 +142,8 @@ HRESULT WbemObject::get_Path_(ISWbemObjectPathPtr& path) {
     HRESULT hr = Check(WbemObjectOp::Path);
     if (Failed(hr)) return hr;
     WideString rel = RelPath();
-    path = std::make_shared<WbemObjectPath>(rel.empty() ? WideString() : FServer,
-                                            rel.empty() ? WideString() : FNameSpace,
+    path = std::make_shared<WbemObjectPath>(rel.empty() ? WideString() : Server(),
+                                            rel.empty() ? WideString() : NameSpace(),
                                             FClass->Name(), rel);
     return S_OK;
 }
@@ -139,7 +156,7 @@ HRESULT WbemObject::Put_(std::int32_t flags, const ISWbemNamedValueSetPtr& value
     if (IsClass() || !FStore) return WBEM_E_NOT_SUPPORTED;
     hr = FStore->PutObject(*this);
     if (Failed(hr)) return hr;
-    path = std::make_shared<WbemObjectPath>(FServer, FNameSpace, FClass->Name(), RelPath());
+    path = std::make_shared<WbemObjectPath>(Server(), NameSpace(), FClass->Name(), RelPath());
     return hr;
 }
 

@@ -58,8 +58,8 @@ public:
     // The computer and namespace the object comes from, and where writes go.
     void SetLocation(const WideString& server, const WideString& nameSpace,
                      WbemObjectStorePtr store);
-    const WideString& Server() const { return FServer; }
-    const WideString& NameSpace() const { return FNameSpace; }
+    const WideString& Server() const { return FLocation->Server; }
+    const WideString& NameSpace() const { return FLocation->NameSpace; }
     void SetHooks(WbemObjectHooksPtr hooks) { FHooks = std::move(hooks); }
     const WbemObjectHooksPtr& Hooks() const { return FHooks; }
     // Asks the hooks (if any) whether an operation may run.
@@ -85,15 +85,24 @@ public:
     HRESULT Delete_(std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet) override;
     HRESULT GetObjectText_(std::int32_t flags, WideString& text) override;
 
+    // Computer and namespace, shared by the objects of one place instead of copied
+    // into each.
+    struct Location {
+        WideString Server;
+        WideString NameSpace;
+    };
+    using LocationPtr = std::shared_ptr<const Location>;
+
 private:
+    static LocationPtr SharedLocation(const WideString& server, const WideString& nameSpace);
+
     void Materialise();
 
     WbemClassPtr FClass;
     Kind FKind;
     std::vector<Variant> FValues;  // empty while FSource supplies the values
     WbemValueSource FSource;
-    WideString FServer;
-    WideString FNameSpace;
+    LocationPtr FLocation;
     WbemObjectStorePtr FStore;
     WbemObjectHooksPtr FHooks;
 };

@@ -134,15 +134,16 @@ double ToFloat(const Variant& v, TVarType to, Parse parse) {
 
 // ---- construction, copying -------------------------------------------------------
 
+bool Variant::OwnsHeap(TVarType type) {
+    if ((type & varByRef) != 0) return false;
+    if ((type & varArray) != 0) return true;
+    return type == varOleStr || type == varString || type == varDispatch || type == varUnknown;
+}
+
 Variant::Variant(const Variant& other) { CopyFrom(other); }
 
-Variant::Variant(Variant&& other) noexcept
-    : FType(other.FType),
-      FOle(std::move(other.FOle)),
-      FStr(std::move(other.FStr)),
-      FIntf(std::move(other.FIntf)),
-      FArray(std::move(other.FArray)) {
-    std::memcpy(&FInt, &other.FInt, sizeof FInt);
+Variant::Variant(Variant&& other) noexcept : FType(other.FType) {
+    FInt = other.FInt;  // the whole slot, a heap payload included
     other.FType = varEmpty;
     other.FInt = 0;
 }
@@ -157,51 +158,60 @@ Variant& Variant::operator=(const Variant& other) {
 
 Variant& Variant::operator=(Variant&& other) noexcept {
     if (this != &other) {
-        FType = other.FType;
-        std::memcpy(&FInt, &other.FInt, sizeof FInt);
-        FOle = std::move(other.FOle);
-        FStr = std::move(other.FStr);
-        FIntf = std::move(other.FIntf);
-        FArray = std::move(other.FArray);
+        // Detach other first: it may live inside the payload that Clear frees.
+        const TVarType type = other.FType;
+        const std::int64_t slot = other.FInt;
         other.FType = varEmpty;
         other.FInt = 0;
-        other.FOle.clear();
-        other.FStr.clear();
-        other.FIntf.reset();
-        other.FArray.reset();
+        Clear();
+        FType = type;
+        FInt = slot;
     }
     return *this;
 }
 
-Variant::~Variant() = default;
+Variant::~Variant() { Clear(); }
 
 void Variant::Clear() {
+    if (OwnsHeap(FType)) {
+        if ((FType & varArray) != 0)
+            delete FArray;
+        else if (FType == varOleStr)
+            delete FOle;
+        else if (FType == varString)
+            delete FStr;
+        else
+            delete FIntf;
+    }
     FType = varEmpty;
     FInt = 0;
-    FOle.clear();
-    FStr.clear();
-    FIntf.reset();
-    FArray.reset();
 }
 
 void Variant::CopyFrom(const Variant& other) {
+    FInt = 0;
+    if (!OwnsHeap(other.FType)) {
+        std::memcpy(&FInt, &other.FInt, sizeof FInt);  // the whole slot: every scalar fits
+    } else if ((other.FType & varArray) != 0) {
+        FArray = new std::shared_ptr<VariantArrayData>(*other.FArray);  // shared until one side writes
+    } else if (other.FType == varOleStr) {
+        FOle = new WideString(*other.FOle);
+    } else if (other.FType == varString) {
+        FStr = new AnsiString(*other.FStr);
+    } else {
+        FIntf = new IInterfacePtr(*other.FIntf);
+    }
     FType = other.FType;
-    std::memcpy(&FInt, &other.FInt, sizeof FInt);  // the whole union: every member fits
-    FOle = other.FOle;
-    FStr = other.FStr;
-    FIntf = other.FIntf;
-    FArray = other.FArray;  // shared until one side writes
 }
 
 Variant::Variant(std::int32_t v) : FType(varInteger) { FInt = v; }
 Variant::Variant(std::int64_t v) : FType(varInt64) { FInt = v; }
 Variant::Variant(double v) : FType(varDouble) { FDouble = v; }
 Variant::Variant(bool v) : FType(varBoolean) { FInt = 0; FBool = v; }
-Variant::Variant(const WideString& v) : FType(varOleStr), FOle(v) {}
-Variant::Variant(WideString&& v) : FType(varOleStr), FOle(std::move(v)) {}
-Variant::Variant(const char16_t* v) : FType(varOleStr), FOle(v != nullptr ? v : u"") {}
-Variant::Variant(const AnsiString& v) : FType(varString), FStr(v) {}
-Variant::Variant(const char* v) : FType(varString), FStr(v != nullptr ? v : "") {}
+Variant::Variant(const WideString& v) { FOle = new WideString(v); FType = varOleStr; }
+Variant::Variant(WideString&& v) { FOle = new WideString(std::move(v)); FType = varOleStr; }
+Variant::Variant(const char16_t* v) { FOle = new WideString(v != nullptr ? v : u""); FType = varOleStr; }
+Variant::Variant(const AnsiString& v) { FStr = new AnsiString(v); FType = varString; }
+Variant::Variant(const char* v) { FStr = new AnsiString(v != nullptr ? v : ""); FType = varString; }
 
 Variant Variant::Null() {
     Variant r;
@@ -251,15 +261,15 @@ Variant Variant::FromString(const AnsiString& v) { return Variant(v); }
 
 Variant Variant::FromDispatch(const IInterfacePtr& obj) {
     Variant r;
+    r.FIntf = new IInterfacePtr(obj);
     r.FType = varDispatch;
-    r.FIntf = obj;
     return r;
 }
 
 Variant Variant::FromUnknown(const IInterfacePtr& obj) {
     Variant r;
+    r.FIntf = new IInterfacePtr(obj);
     r.FType = varUnknown;
-    r.FIntf = obj;
     return r;
 }
 
@@ -280,8 +290,8 @@ Variant Variant::ArrayCreate(int lowBound, int highBound, TVarType elementType) 
     data->LowBound = lowBound;
     data->Elements.resize(static_cast<std::size_t>(count));
     Variant r;
+    r.FArray = new std::shared_ptr<VariantArrayData>(std::move(data));
     r.FType = varArray | elementType;
-    r.FArray = std::move(data);
     return r;
 }
 
@@ -291,8 +301,8 @@ Variant Variant::ArrayOf(std::vector<Variant> elements) {
     data->LowBound = 0;
     data->Elements = std::move(elements);
     Variant r;
+    r.FArray = new std::shared_ptr<VariantArrayData>(std::move(data));
     r.FType = varArray | varVariant;
-    r.FArray = std::move(data);
     return r;
 }
 
@@ -336,19 +346,19 @@ bool Variant::RawBool() const {
 
 const WideString& Variant::RawOleStr() const {
     const Variant& v = Deref();
-    if (v.FType == varOleStr) return v.FOle;
+    if (v.FType == varOleStr) return *v.FOle;
     InvalidOp();
 }
 
 const AnsiString& Variant::RawString() const {
     const Variant& v = Deref();
-    if (v.FType == varString) return v.FStr;
+    if (v.FType == varString) return *v.FStr;
     InvalidOp();
 }
 
 const IInterfacePtr& Variant::RawInterface() const {
     const Variant& v = Deref();
-    if (v.FType == varDispatch || v.FType == varUnknown) return v.FIntf;
+    if (v.FType == varDispatch || v.FType == varUnknown) return *v.FIntf;
     InvalidOp();
 }
 
@@ -363,8 +373,8 @@ int Variant::ArrayDimCount() const { return Deref().IsArray() ? 1 : 0; }
 
 const VariantArrayData& Variant::ArrayData() const {
     const Variant& v = Deref();
-    if (!v.IsArray() || !v.FArray) NotArray();
-    return *v.FArray;
+    if (!v.IsArray() || !*v.FArray) NotArray();
+    return **v.FArray;
 }
 
 int Variant::ArrayLowBound() const { return ArrayData().LowBound; }
@@ -387,15 +397,16 @@ const Variant& Variant::GetElement(int index) const {
 void Variant::PutElement(int index, const Variant& value) {
     // Writing goes to the variant this one refers to, as every other access does.
     Variant& self = const_cast<Variant&>(Deref());
-    if (!self.IsArray() || !self.FArray) NotArray();
-    const std::int64_t i = static_cast<std::int64_t>(index) - self.FArray->LowBound;
-    if (i < 0 || i >= static_cast<std::int64_t>(self.FArray->Elements.size()))
+    if (!self.IsArray() || !*self.FArray) NotArray();
+    std::shared_ptr<VariantArrayData>& array = *self.FArray;
+    const std::int64_t i = static_cast<std::int64_t>(index) - array->LowBound;
+    if (i < 0 || i >= static_cast<std::int64_t>(array->Elements.size()))
         throw EVariantBadIndexError("Variant or safe array index out of bounds");
     // Convert before detaching so that a failed conversion leaves everything as it was.
     // A typed array keeps its element type; an array of variants takes the value as it
     // is (a reference is stored as the value it points at).
     Variant stored;
-    const TVarType et = self.FArray->ElementType;
+    const TVarType et = array->ElementType;
     const Variant& src = value.Deref();
     switch (et) {
         case varVariant: stored = src; break;
@@ -419,8 +430,8 @@ void Variant::PutElement(int index, const Variant& value) {
             stored = src;
             break;
     }
-    if (self.FArray.use_count() > 1) self.FArray = std::make_shared<VariantArrayData>(*self.FArray);
-    self.FArray->Elements[static_cast<std::size_t>(i)] = std::move(stored);
+    if (array.use_count() > 1) array = std::make_shared<VariantArrayData>(*array);
+    array->Elements[static_cast<std::size_t>(i)] = std::move(stored);
 }
 
 // ---- conversions -----------------------------------------------------------------
@@ -437,15 +448,15 @@ AnsiString Variant::AsString() const {
         case varDouble: return FloatToStr(v.FDouble);
         case varCurrency: return CurrToStr(v.FInt);
         case varDate: return DateTimeToStr(v.FDouble);
-        case varOleStr: return WideToAnsi(v.FOle);
-        case varString: return v.FStr;
+        case varOleStr: return WideToAnsi(*v.FOle);
+        case varString: return *v.FStr;
         default: CastError(t, varString);
     }
 }
 
 WideString Variant::AsWideString() const {
     const Variant& v = Deref();
-    if (v.FType == varOleStr) return v.FOle;
+    if (v.FType == varOleStr) return *v.FOle;
     if (v.FType == varNull || v.FType == varError || v.IsArray() || v.FType == varDispatch ||
         v.FType == varUnknown)
         CastError(v.FType, varOleStr);
@@ -477,8 +488,8 @@ bool Variant::AsBoolean() const {
         case varSingle:
         case varDouble:
         case varDate: return v.FDouble != 0;
-        case varString: return TextToBool(v.FStr, t);
-        case varOleStr: return TextToBool(WideToAnsi(v.FOle), t);
+        case varString: return TextToBool(*v.FStr, t);
+        case varOleStr: return TextToBool(WideToAnsi(*v.FOle), t);
         default: CastError(t, varBoolean);
     }
 }
@@ -490,7 +501,7 @@ TDateTime Variant::AsDateTime() const {
 
 IInterfacePtr Variant::AsInterface() const {
     const Variant& v = Deref();
-    if (v.FType == varDispatch || v.FType == varUnknown) return v.FIntf;
+    if (v.FType == varDispatch || v.FType == varUnknown) return *v.FIntf;
     if (v.FType == varEmpty) return nullptr;
     CastError(v.FType, varUnknown);
 }

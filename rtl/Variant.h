@@ -147,7 +147,12 @@ public:
 private:
     void Clear();
     void CopyFrom(const Variant& other);
+    // True when the type keeps its payload on the heap (text, interface, array).
+    static bool OwnsHeap(TVarType type);
 
+    // The tag and one 8-byte slot: a scalar, a reference target, or the owned heap
+    // payload of text, 8-bit text, an interface or an array (kept small because every
+    // property value of every object is one).
     TVarType FType = varEmpty;
     union {
         std::int64_t FInt = 0;
@@ -155,11 +160,11 @@ private:
         double FDouble;
         bool FBool;
         Variant* FRef;
+        WideString* FOle;
+        AnsiString* FStr;
+        IInterfacePtr* FIntf;
+        std::shared_ptr<VariantArrayData>* FArray;  // copied on write
     };
-    WideString FOle;
-    AnsiString FStr;
-    IInterfacePtr FIntf;
-    std::shared_ptr<VariantArrayData> FArray;  // copied on write
 };
 
 // The framework's VarToStr: null and empty give "", everything else AsString().

@@ -174,6 +174,7 @@ HttpResponseParser::Result HttpResponseParser::HeadersComplete() {
     }
     if (lengthSeen) {
         if (FRemaining > MaxBodyBytes) return Fail("the response body is too large");
+        FResponse.Body.reserve(FRemaining);  // one allocation, no copies while it grows
         FStage = Stage::Body;
     } else {
         FStage = Stage::ToEof;

@@ -86,6 +86,23 @@ HRESULT CodeFromSubcode(std::string_view subcode, std::string_view faultDetail) 
     return 0;
 }
 
+// False when the bytes hold no start tag named Fault under any prefix ("<Fault" or
+// "<x:Fault"): such an answer needs no parse to know it is no fault. Text cannot hold
+// a raw "<", so a false answer is always right; a true one only costs the parse.
+bool MayHoldFault(std::string_view body) {
+    for (std::size_t at = body.find("Fault"); at != std::string_view::npos; at = body.find("Fault", at + 5)) {
+        std::size_t i = at;
+        if (i > 0 && body[i - 1] == ':') {
+            --i;
+            while (i > 0 && body[i - 1] != '<' && body[i - 1] != '>' && body[i - 1] != ' ' &&
+                   body[i - 1] != '\n' && body[i - 1] != '\t' && body[i - 1] != '\r' && body[i - 1] != ':')
+                --i;
+        }
+        if (i > 0 && body[i - 1] == '<') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 const XmlNode* SoapBody(const XmlNode* root) {
@@ -134,6 +151,7 @@ bool FaultFromTree(const XmlNode& envelope, HRESULT& code, std::string& message)
 }
 
 bool DecodeWsmanFault(std::string_view body, HRESULT& code, std::string& message) {
+    if (!MayHoldFault(body)) return false;
     XmlTree tree;
     if (!tree.Parse(body)) return false;
     return FaultFromTree(*tree.Root(), code, message);
