@@ -2,6 +2,7 @@
 
 #include "platform/WbemObjectPath.h"
 #include "platform/Wql.h"
+#include "platform/WqlValue.h"
 
 namespace veskin {
 
@@ -16,16 +17,52 @@ void WbemServicesImpl::Locate(WbemObject& object) const {
 
 namespace {
 
-// The value a WHERE condition sees: uint32 values above 2^31 travel as negative 32-bit
-// integers and are compared by their unsigned value.
+// The value a WHERE condition sees, typed by the property's CIM type so that numbers
+// compare as numbers: uint32 values above 2^31 travel as negative 32-bit integers and
+// compare by their unsigned value; sint64 and uint64 values travel as decimal text and
+// compare as 64-bit integers. Datetimes stay DMTF text.
 Variant ConditionValue(const WbemObject& object, const WideString& name) {
     int i = object.Class()->IndexOf(name);
     if (i < 0) return Variant::Null();
     Variant v = object.GetValue(static_cast<std::size_t>(i));
     const WbemPropertyDef& def = object.Class()->Properties()[static_cast<std::size_t>(i)];
-    if (def.CimType == wbemCimtypeUint32 && !def.IsArray && v.VarType() == varInteger)
+    if (def.IsArray) return v;
+    if (def.CimType == wbemCimtypeUint32 && v.VarType() == varInteger)
         return Variant::FromInt64(static_cast<std::uint32_t>(v.RawInt()));
+    if ((def.CimType == wbemCimtypeSint64 || def.CimType == wbemCimtypeUint64) && v.VarType() == varOleStr) {
+        const auto n = WqlParseNumber(v.RawOleStr());
+        if (n && n->NumKind == WqlNumber::UInt) return Variant::FromUInt64(n->U);
+        if (n && n->NumKind == WqlNumber::Int) return Variant::FromInt64(n->I);
+    }
     return v;
+}
+
+bool IsNumericCimType(std::int32_t cimType) {
+    switch (cimType) {
+        case wbemCimtypeSint8:
+        case wbemCimtypeUint8:
+        case wbemCimtypeSint16:
+        case wbemCimtypeUint16:
+        case wbemCimtypeSint32:
+        case wbemCimtypeUint32:
+        case wbemCimtypeSint64:
+        case wbemCimtypeUint64:
+        case wbemCimtypeReal32:
+        case wbemCimtypeReal64: return true;
+        default: return false;
+    }
+}
+
+// A quoted literal compared with a numeric property must be a number; Windows refuses
+// such a query as invalid rather than comparing text with a number.
+bool QuotedLiteralsFit(const WqlQuery& query, const WbemClass& cls) {
+    for (const auto& [name, text] : query.QuotedComparisons()) {
+        const int i = cls.IndexOf(name);
+        if (i < 0) continue;
+        const WbemPropertyDef& def = cls.Properties()[static_cast<std::size_t>(i)];
+        if (!def.IsArray && IsNumericCimType(def.CimType) && !WqlParseNumber(text)) return false;
+    }
+    return true;
 }
 
 // Finds the class key each path key names; false when they do not fit the class.
@@ -108,6 +145,7 @@ HRESULT WbemServicesImpl::ExecQuery(const WideString& query, const WideString& q
     if (!FNameSpace->FindClass(parsed->ClassName(), entry)) return WBEM_E_INVALID_CLASS;
     for (const auto& name : parsed->ReferencedProperties())
         if (entry.Class->IndexOf(name) < 0) return WBEM_E_INVALID_QUERY;
+    if (!QuotedLiteralsFit(*parsed, *entry.Class)) return WBEM_E_INVALID_QUERY;
 
     WbemClassPtr resultClass =
         parsed->SelectAll() ? entry.Class : entry.Class->Project(parsed->Properties());

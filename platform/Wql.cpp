@@ -21,12 +21,14 @@ public:
     bool FSelectAll = false;
     std::vector<WideString> FProperties;
     std::vector<WideString> FReferenced;
+    std::vector<std::pair<WideString, WideString>> FQuoted;
     std::unique_ptr<WqlNode> FWhere;
 
     const WideString& ClassName() const override { return FClass; }
     bool SelectAll() const override { return FSelectAll; }
     const std::vector<WideString>& Properties() const override { return FProperties; }
     std::vector<WideString> ReferencedProperties() const override { return FReferenced; }
+    std::vector<std::pair<WideString, WideString>> QuotedComparisons() const override { return FQuoted; }
     bool Matches(const std::function<Variant(const WideString& name)>& lookup) const override {
         return !FWhere || WqlEvaluate(*FWhere, lookup);
     }
@@ -226,6 +228,10 @@ private:
         Advance();
         WqlOperand right = ParseOperand();
         if (!left.IsProperty && !right.IsProperty) throw ParseError{};
+        if (left.IsProperty && !right.IsProperty && right.Literal.LitKind == WqlLiteral::String)
+            FQuery.FQuoted.emplace_back(left.Name, right.Literal.Text);
+        if (right.IsProperty && !left.IsProperty && left.Literal.LitKind == WqlLiteral::String)
+            FQuery.FQuoted.emplace_back(right.Name, left.Literal.Text);
         node->Left = std::move(left);
         node->Right = std::move(right);
         return node;

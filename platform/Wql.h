@@ -3,6 +3,7 @@
 // evaluates the condition against one object's property values.
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/ComTypes.h"
@@ -23,6 +24,10 @@ public:
     // Every property name the query refers to, in the select list and in WHERE, as
     // written (callers check them against the class: an unknown one is a bad query).
     virtual std::vector<WideString> ReferencedProperties() const = 0;
+    // Each comparison of a property with a quoted literal in WHERE: the property name
+    // as written and the literal's text (callers check that the text converts to the
+    // property's type).
+    virtual std::vector<std::pair<WideString, WideString>> QuotedComparisons() const = 0;
     // The WHERE condition for one object (true when there is none). lookup gives the
     // value of a property by name (any letter case); null for a null value.
     virtual bool Matches(const std::function<Variant(const WideString& name)>& lookup) const = 0;

@@ -82,11 +82,12 @@ bool CompareWithLiteral(const Variant& value, WqlOp op, const WqlLiteral& lit) {
             return Apply(op, static_cast<int>(v.RawBool()) - static_cast<int>(*b));
         }
         if (!IsTextValue(v)) {
-            // A number given as text compares as a number.
+            // A number given as text compares as a number; text that is no number
+            // matches no numeric value.
             auto n = WqlValueAsNumber(v);
-            auto ln = WqlParseNumber(lit.Text);
-            if (n && ln) {
-                auto c = WqlCompareNumbers(*n, *ln);
+            if (n) {
+                auto ln = WqlParseNumber(lit.Text);
+                auto c = ln ? WqlCompareNumbers(*n, *ln) : std::nullopt;
                 return c && Apply(op, *c);
             }
         }

@@ -126,7 +126,14 @@ void TWmiDataSet::InternalInitFieldDefs() {
 
 void TWmiDataSet::CreateFields() {
     TDataSet::CreateFields();
-    for (int i = 0; i < FieldCount(); ++i) Fields(i)->SetDisplayWidth(1);
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* field = Fields(i);
+        field->SetDisplayWidth(1);
+        // 64-bit fields learn whether their property is unsigned.
+        if (auto* large = dynamic_cast<TWmiLargeintField*>(field))
+            if (auto* def = dynamic_cast<TWmiFieldDef*>(FieldDefs().Find(AnsiToWide(field->FieldName()))))
+                large->SetCimType(def->CimType());
+    }
 }
 
 void TWmiDataSet::InternalHandleException() { throw Exception("InternalHandleException Not implemented"); }

@@ -1,6 +1,7 @@
 // Field values of the WMI record set: reading properties of the active record's object
 // into field data, and writing field data back into the object.
 #include <cstdint>
+#include <string>
 
 #include "recordset/DatabaseError.h"
 #include "recordset/DbConsts.h"
@@ -12,6 +13,32 @@
 #include "wmi/WmiUtil.h"
 
 namespace veskin {
+
+namespace {
+
+// The data of a 64-bit field: a uint32 value delivered as a negative 32-bit integer
+// is taken unsigned, a uint64 value keeps its 64 bits; other values are 64-bit text.
+std::int64_t LargeintFieldData(const TField* field, const Variant& value) {
+    const auto* large = dynamic_cast<const TWmiLargeintField*>(field);
+    const std::int32_t cimType = large != nullptr ? large->CimType() : 0;
+    if (cimType == wbemCimtypeUint32 && value.VarType() == varInteger)
+        return static_cast<std::uint32_t>(value.RawInt());
+    if (cimType == wbemCimtypeUint64) return static_cast<std::int64_t>(WmiStrToUInt64(value.AsString()));
+    return WmiStrToInt64(value.AsString());
+}
+
+// The automation value written for a 64-bit field: uint32 travels as the 32-bit
+// integer with the same bits, as the Scripting API delivers it; uint64 as its decimal
+// text, so that values above the signed range survive.
+Variant LargeintAutomationValue(std::int32_t cimType, std::int64_t data) {
+    if (cimType == wbemCimtypeUint32 && data >= 0 && data <= UINT32_MAX)
+        return Variant::FromInteger(static_cast<std::int32_t>(static_cast<std::uint32_t>(data)));
+    if (cimType == wbemCimtypeUint64)
+        return Variant::FromOleStr(AnsiToWide(std::to_string(static_cast<std::uint64_t>(data))));
+    return Variant::FromInt64(data);
+}
+
+}  // namespace
 
 bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
     TInterfaceHolder* record = ActiveHolder();
@@ -48,7 +75,7 @@ bool TWmiDataSet::PropertyToFieldData(const TField* field, const Variant& value,
             *static_cast<WideString*>(data) = value.AsWideString();
             break;
         case ftLargeint:
-            *static_cast<std::int64_t*>(data) = WmiStrToInt64(value.AsString());
+            *static_cast<std::int64_t*>(data) = LargeintFieldData(field, value);
             break;
         case ftVariant:
             *static_cast<Variant*>(data) = value;
@@ -103,7 +130,7 @@ void TWmiDataSet::WriteFieldData(TField* field, const void* data) {
                 value = Variant::FromOleStr(*static_cast<const WideString*>(data));
                 break;
             case ftLargeint:
-                value = Variant::FromInt64(*static_cast<const std::int64_t*>(data));
+                value = LargeintAutomationValue(def->CimType(), *static_cast<const std::int64_t*>(data));
                 break;
             case ftVariant: {
                 value = WmiAutomationValue(*static_cast<const Variant*>(data));

@@ -83,6 +83,7 @@ void WmiBuildFieldDefs(TFieldDefs& defs, const ISWbemObjectPtr& object, bool irr
         TWmiFieldDef* def = defs.AddDef<TWmiFieldDef>(WideToAnsi(name), fieldType, static_cast<int>(size),
                                                       false, fieldNo, isArray != 0);
         def->SetAttributes(attributes);
+        def->SetCimType(cimType);
         ++fieldNo;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Field definitions of the WMI record set, built from the properties of one WMI object.
+#include <cstdint>
 #include <string>
 
 #include "platform/WbemScripting.h"
@@ -8,7 +9,8 @@
 
 namespace veskin {
 
-// A field definition that also tells whether the property holds an array.
+// A field definition that also tells whether the property holds an array and the
+// property's CIM type (0 for the irregular view's "Object").
 class TWmiFieldDef : public TFieldDef {
 public:
     // The name is 8-bit text; it becomes the definition's UTF-16 name.
@@ -16,9 +18,12 @@ public:
                  bool required, int fieldNo, bool isArray);
     std::string ClassName() const override { return "TWmiFieldDef"; }
     bool IsArray() const { return FIsArray; }
+    std::int32_t CimType() const { return FCimType; }
+    void SetCimType(std::int32_t cimType) { FCimType = cimType; }
 
 private:
     bool FIsArray;
+    std::int32_t FCimType = 0;
 };
 
 // The name of the single definition used in irregular view.

@@ -105,6 +105,25 @@ void TWmiDataBuffer::StandEmpty() {
     AtEnd = true;
 }
 
+bool TWmiDataBuffer::FetchOne() {
+    Variant element;
+    std::uint32_t fetched = 0;
+    WmiCheck(Enumerator->Next(1, &element, &fetched));
+    if (fetched != 1) {
+        Exhausted = true;
+        return false;
+    }
+    auto holder = std::make_unique<TInterfaceHolder>(nullptr, FetchedCount());
+    holder->SetObject(IntfCast<ISWbemObject>(element.AsInterface()));
+    element = Variant();
+    Holders.push_back(std::move(holder));
+    return true;
+}
+
+void TWmiDataBuffer::FetchThrough(std::int32_t index) {
+    while (!Exhausted && FetchedCount() <= index) FetchOne();
+}
+
 void TWmiDataBuffer::MoveNext() {
     if (HoldNext) {
         HoldNext = false;
@@ -114,19 +133,11 @@ void TWmiDataBuffer::MoveNext() {
         StandOn(CurrentIndex + 1);
         return;
     }
-    Variant element;
-    std::uint32_t fetched = 0;
-    WmiCheck(Enumerator->Next(1, &element, &fetched));
-    if (fetched == 1) {
-        auto holder = std::make_unique<TInterfaceHolder>(nullptr, FetchedCount());
-        holder->SetObject(IntfCast<ISWbemObject>(element.AsInterface()));
-        element = Variant();
-        Holders.push_back(std::move(holder));
+    if (FetchOne()) {
         StandOn(FetchedCount() - 1);
         AtStart = false;
     } else {
         Current = nullptr;
-        Exhausted = true;
         AtEnd = true;
     }
 }
@@ -148,13 +159,13 @@ void TWmiDataBuffer::MovePrior() {
 void TWmiDataBuffer::MoveTo(std::int32_t index) {
     // A negative index (a record number below 1) stands on the first object.
     if (index < 0) index = 0;
+    // Fetching stops only when the enumerator is exhausted: AtEnd alone can be set by
+    // DeleteAt while further objects are still to come.
+    FetchThrough(index);
     // The cursor ends on an object, not before or after one: a hold left by an
     // earlier MoveFirst or MoveLast would make the following move repeat a record.
     HoldNext = false;
     HoldPrior = false;
-    // Fetching stops only when the enumerator is exhausted: AtEnd alone can be set by
-    // DeleteAt while further objects are still to come.
-    while (!Exhausted && FetchedCount() <= index) MoveNext();
     if (FetchedCount() == 0) {
         StandEmpty();
         return;
@@ -177,7 +188,7 @@ void TWmiDataBuffer::MoveFirst() {
 }
 
 void TWmiDataBuffer::MoveLast() {
-    while (!Exhausted) MoveNext();
+    FetchAll();
     HoldNext = false;
     if (FetchedCount() == 0) {
         // Nothing to stand on: the following "prior" finds the end of an empty result.
@@ -191,14 +202,7 @@ void TWmiDataBuffer::MoveLast() {
 }
 
 std::int32_t TWmiDataBuffer::TotalCount() {
-    if (!Exhausted) {
-        const std::int32_t index = CurrentIndex;
-        const bool holdNext = HoldNext;
-        HoldNext = false;
-        while (!Exhausted) MoveNext();
-        MoveTo(index);
-        HoldNext = holdNext;  // a store standing before its first object stays there
-    }
+    FetchAll();
     return FetchedCount();
 }
 

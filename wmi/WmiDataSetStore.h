@@ -95,6 +95,13 @@ public:
     std::int32_t CurrentIndex = 0;
 
 private:
+    // Fetching appends holders without moving the cursor, so that a failing fetch
+    // leaves the store standing where the record set believes it stands.
+    // One object from the enumerator; false (and Exhausted) at the end of the result.
+    bool FetchOne();
+    // Fetches until the object at index is held or the result is exhausted.
+    void FetchThrough(std::int32_t index);
+    void FetchAll() { FetchThrough(INT32_MAX); }
     // Stands on the holder at index (which must exist).
     void StandOn(std::int32_t index);
     // No holder to stand on: before the first and after the last at once.

@@ -96,8 +96,10 @@ void WmiCimTypeToFieldType(std::int32_t cimType, VARIANT_BOOL isArray, TFieldTyp
     switch (cimType) {
         case wbemCimtypeSint16:
         case wbemCimtypeSint8: fieldType = ftSmallint; break;
-        case wbemCimtypeSint32:
-        case wbemCimtypeUint32: fieldType = ftInteger; break;
+        case wbemCimtypeSint32: fieldType = ftInteger; break;
+        // The 64-bit field holds every uint32 value; the 32-bit one would show values
+        // from 2^31 up as negative numbers.
+        case wbemCimtypeUint32: fieldType = ftLargeint; break;
         case wbemCimtypeReal32:
         case wbemCimtypeReal64: fieldType = ftFloat; break;
         case wbemCimtypeString:

@@ -86,6 +86,63 @@ TEST_F(WbemServicesTest, LargeUint32ValuesCompareUnsigned) {
     EXPECT_EQ(r[0]->RelPath(), u"Test_Proc.Id=3000000000");
 }
 
+// Quoted literals convert to the property's CIM type: 64-bit values (delivered as
+// text) compare as numbers, never digit by digit; datetimes compare as DMTF text.
+TEST_F(WbemServicesTest, QuotedLiteralsCompareByThePropertysType) {
+    auto mem = WbemClass::Make(u"Test_Mem", {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()}),
+                                             PropertyDef(u"Size", wbemCimtypeUint64),
+                                             PropertyDef(u"Delta", wbemCimtypeSint64),
+                                             PropertyDef(u"Count", wbemCimtypeSint32),
+                                             PropertyDef(u"Ratio", wbemCimtypeReal64),
+                                             PropertyDef(u"Since", wbemCimtypeDatetime)});
+    auto memStore = ns->AddStoredClass(mem);
+    auto add = [&](const char* name, const char* size, const char* delta, const char* since) {
+        auto obj = WbemObject::NewInstance(mem);
+        obj->SetValue(u"Name", Variant(W(name)));
+        obj->SetValue(u"Size", Variant(W(size)));
+        obj->SetValue(u"Delta", Variant(W(delta)));
+        obj->SetValue(u"Count", Variant(1));
+        obj->SetValue(u"Ratio", Variant(0.5));
+        obj->SetValue(u"Since", Variant(W(since)));
+        ASSERT_EQ(memStore->Add(*obj), S_OK);
+    };
+    add("a", "9000001", "-5", "20200101000000.000000+000");
+    add("b", "10000000", "10000000", "20180101000000.000000+000");
+    add("c", "18446744073709551615", "-9223372036854775808", "20210101000000.000000+000");
+    auto names = [&](const std::string& where) {
+        std::vector<WbemObjectPtr> r;
+        EXPECT_EQ(Query(AnsiToWide("SELECT Name FROM Test_Mem WHERE " + where), r), S_OK) << where;
+        std::string out;
+        for (const auto& obj : r) out += WideToAnsi(obj->GetValue(u"Name").RawOleStr());
+        return out;
+    };
+    // Expected with the property on the left, and with the literal on the left.
+    const struct {
+        const char *Op, *Left, *Right;
+    } sizeCases[] = {{"=", "b", "b"},   {"<>", "ac", "ac"}, {"!=", "ac", "ac"}, {"<", "a", "c"},
+                     {">", "c", "a"},   {"<=", "ab", "bc"}, {">=", "bc", "ab"}};
+    for (const auto& c : sizeCases) {
+        const std::string op = c.Op;
+        EXPECT_EQ(names("Size " + op + " '10000000'"), c.Left) << op;
+        EXPECT_EQ(names("Size " + op + " 10000000"), c.Left) << op;
+        EXPECT_EQ(names("'10000000' " + op + " Size"), c.Right) << op;
+    }
+    EXPECT_EQ(names("Size > '9000000'"), "abc");
+    EXPECT_EQ(names("Size = '18446744073709551615'"), "c");
+    EXPECT_EQ(names("Delta < '-1'"), "ac");
+    EXPECT_EQ(names("Delta < Size"), "ac");  // property against property, by value too
+    EXPECT_EQ(names("Ratio = '0.5' AND Count = ' 1 '"), "abc");
+    // Datetimes compare as their DMTF text.
+    EXPECT_EQ(names("Since > '2019'"), "ac");
+    EXPECT_EQ(names("Since < '20200101000000.000000+000'"), "b");
+
+    std::vector<WbemObjectPtr> r;
+    for (const char* where : {"Size > 'abc'", "Count = 'x'", "'1e' < Ratio", "Delta <> ''"})
+        EXPECT_EQ(Query(AnsiToWide(std::string("SELECT * FROM Test_Mem WHERE ") + where), r), WBEM_E_INVALID_QUERY)
+            << where;
+    EXPECT_EQ(names("Name = 'abc' OR Since = 'abc'"), "");  // text properties take any text
+}
+
 TEST_F(WbemServicesTest, PrototypeDescribesTheResultWithoutRunningIt) {
     int enumerations = 0;
     ns->AddClass(cls->Project({u"Id", u"Name", u"Threads"}),

@@ -44,7 +44,7 @@ TEST(WmiFieldDefs, EveryCimTypeMapsToItsFieldTypeAndSize) {
         {u"A08", wbemCimtypeSint8, false, ftSmallint, 0},
         {u"A09", wbemCimtypeUint8, false, ftWord, 0},
         {u"A10", wbemCimtypeUint16, false, ftWord, 0},
-        {u"A11", wbemCimtypeUint32, false, ftInteger, 0},
+        {u"A11", wbemCimtypeUint32, false, ftLargeint, 0},
         {u"A12", wbemCimtypeSint64, false, ftLargeint, 0},
         {u"A13", wbemCimtypeUint64, false, ftLargeint, 0},
         {u"A14", wbemCimtypeDatetime, false, ftDateTime, 0},
@@ -133,6 +133,7 @@ TEST(WmiFieldDefs, NilObjectNoPropertiesAndIrregularView) {
 TEST(WmiFieldDefs, FieldClassesPerType) {
     EXPECT_EQ(WmiFieldClassFor(ftWideString)()->ClassName(), "TWmiWideStringField");
     EXPECT_EQ(WmiFieldClassFor(ftVariant)()->ClassName(), "TWmiVariantField");
+    EXPECT_EQ(WmiFieldClassFor(ftLargeint)()->ClassName(), "TWmiLargeintField");
     EXPECT_EQ(WmiFieldClassFor(ftInteger), nullptr);
     TWmiWideStringField text;
     text.SetSize(65535);

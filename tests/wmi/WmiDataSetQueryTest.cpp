@@ -112,6 +112,36 @@ TEST_F(QueryFixture, CountingFetchesTheRestAndKeepsTheActiveRecord) {
     EXPECT_EQ(wmi.Calls(WmiOp::Next), 6);
 }
 
+// A fetch failing in the middle of a count or a far move raises, and the walk goes on
+// from the record the user sees: nothing skipped, nothing repeated.
+TEST_F(QueryFixture, FailedFetchDuringCountOrRecordNumberLosesNoRecord) {
+    AddItems(5);
+    auto walkFrom = [&](int first) {
+        for (int i = first; i < 5; ++i) {
+            EXPECT_EQ(Name(), "item" + std::to_string(i));
+            EXPECT_EQ(query.RecNo(), i + 1);
+            query.Next();
+        }
+        EXPECT_TRUE(query.Eof());
+        EXPECT_EQ(Name(), "item4");
+    };
+
+    query.Open();
+    query.Next();
+    wmi.Fail(WmiOp::Next, WBEM_E_FAILED, 2);
+    EXPECT_THROW(query.RecordCount(), TWmiException);
+    wmi.ClearFaults();
+    walkFrom(1);
+    EXPECT_EQ(query.RecordCount(), 5);
+
+    query.Close();
+    query.Open();
+    wmi.Fail(WmiOp::Next, WBEM_E_FAILED, 2);
+    EXPECT_THROW(query.SetRecNo(5), TWmiException);
+    wmi.ClearFaults();
+    walkFrom(0);
+}
+
 TEST_F(QueryFixture, BookmarksAreFourBytePositions) {
     AddItems(4);
     query.Open();

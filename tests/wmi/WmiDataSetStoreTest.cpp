@@ -197,6 +197,38 @@ TEST(WmiDataBuffer, FailingNextRaisesAndKeepsWhatWasFetched) {
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 2);
 }
 
+TEST(WmiDataBuffer, FailingFetchOfAFarMoveOrACountLeavesThePositionAndHolds) {
+    // Creation fetches object 0; the third enumerator call fails once.
+    CountingSet moveSet(5, 3);
+    TWmiDataBuffer moved(moveSet.Enumerator());
+    EXPECT_THROW(moved.MoveTo(4), TWmiException);
+    EXPECT_EQ(moved.FetchedCount(), 2);  // object 1 is kept
+    EXPECT_TRUE(moved.HoldNext);         // still before the first object
+    moved.MoveNext();
+    EXPECT_EQ(moveSet.IndexOf(moved.CurrentObject()), 0);
+    moved.MoveNext();
+    EXPECT_EQ(moveSet.IndexOf(moved.CurrentObject()), 1);
+
+    CountingSet countSet(5, 4);
+    TWmiDataBuffer counted(countSet.Enumerator());
+    counted.MoveNext();
+    counted.MoveNext();  // on object 1, the last fetched
+    EXPECT_THROW(counted.TotalCount(), TWmiException);
+    EXPECT_EQ(counted.CurrentIndex, 1);
+    EXPECT_EQ(countSet.IndexOf(counted.CurrentObject()), 1);
+    counted.MoveNext();
+    EXPECT_EQ(countSet.IndexOf(counted.CurrentObject()), 2);
+
+    CountingSet lastSet(5, 3);
+    TWmiDataBuffer last(lastSet.Enumerator());
+    last.MoveNext();
+    EXPECT_THROW(last.MoveLast(), TWmiException);
+    EXPECT_FALSE(last.HoldPrior);
+    EXPECT_EQ(lastSet.IndexOf(last.CurrentObject()), 0);
+    last.MoveNext();
+    EXPECT_EQ(lastSet.IndexOf(last.CurrentObject()), 1);
+}
+
 TEST(WmiDataBuffer, FailureOfTheFirstFetchEscapesCreation) {
     CountingSet set(2, 1);
     EXPECT_THROW(TWmiDataBuffer store(set.Enumerator()), TWmiException);
