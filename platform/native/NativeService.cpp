@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "platform/TextCompare.h"
+#include "platform/WbemNamespaceClass.h"
+#include "platform/native/ClassSchema.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
@@ -28,6 +30,14 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     auto processors = std::make_shared<ProcessorProvider>(context);
     provide(ProcessorClass(), [processors] { return processors->Enumerate(); });
     provide(NetworkInterfaceClass(), [context] { return EnumerateNetworkInterfaces(context); });
+    // The superclasses of the served classes, so that queries on them find their
+    // derived classes' instances.
+    for (const auto& entry : ns->Classes())
+        for (const auto& base : entry.Class->Derivation())
+            if (WbemClassEntry known; !ns->FindClass(base, known))
+                ns->AddClass(NativeSchemaClass(WideToAnsi(base)), nullptr);
+    repository->AddNamespace(u"root");
+    AddNamespaceClasses(repository);
     return repository;
 }
 

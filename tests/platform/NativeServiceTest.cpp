@@ -18,70 +18,12 @@
 #include "platform/native/ProcessorProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/TextFields.h"
+#include "tests/platform/NativeTestSupport.h"
 
 namespace veskin {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FixtureRoot(const char* name) {
-    const char* src = std::getenv("VESKIN_SOURCE_DIR");
-    fs::path base = src ? fs::path(src) / "tests" / "platform" : fs::path(__FILE__).parent_path();
-    return (base / "fixtures" / name).string();
-}
-
-struct Service {
-    std::shared_ptr<const NativeContext> Context;
-    ISWbemServicesPtr Services;
-};
-
-Service Connect(const std::string& root) {
-    Service s;
-    s.Context = std::make_shared<const NativeContext>(root);
-    auto locator = MakeNativeLocator(s.Context, MakeNativeRepository(s.Context));
-    EXPECT_EQ(locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, s.Services), S_OK);
-    return s;
-}
-
-HRESULT Query(const ISWbemServicesPtr& services, const char* wql, std::vector<WbemObjectPtr>& out,
-              std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
-    out.clear();
-    ISWbemObjectSetPtr set;
-    HRESULT hr = services->ExecQuery(W(wql), u"WQL", flags, nullptr, set);
-    if (Failed(hr)) return hr;
-    IInterfacePtr e;
-    hr = set->get__NewEnum(e);
-    if (Failed(hr)) return hr;
-    auto en = IntfCast<IEnumVARIANT>(e);
-    for (;;) {
-        Variant v;
-        std::uint32_t fetched = 0;
-        hr = en->Next(1, &v, &fetched);
-        if (Failed(hr)) return hr;
-        if (fetched != 1) return S_OK;
-        out.push_back(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()));
-    }
-}
-
-std::vector<WbemObjectPtr> All(const ISWbemServicesPtr& services, const char* wql) {
-    std::vector<WbemObjectPtr> out;
-    EXPECT_EQ(Query(services, wql, out), S_OK) << wql;
-    return out;
-}
-
-// A value as test text: strings as they are, numbers in decimal, "<null>" for null.
-std::string Val(const WbemObjectPtr& obj, const char* name) {
-    Variant v = obj->GetValue(W(name));
-    switch (v.VarType()) {
-    case varNull: return "<null>";
-    case varOleStr: return WideToAnsi(v.RawOleStr());
-    case varBoolean: return v.RawBool() ? "TRUE" : "FALSE";
-    case varSmallint:
-    case varInteger:
-    case varByte: return std::to_string(v.RawInt());
-    default: return "<type " + std::to_string(v.VarType()) + ">";
-    }
-}
 
 WbemObjectPtr ByName(const std::vector<WbemObjectPtr>& objects, const std::string& name) {
     for (const auto& o : objects)
@@ -93,6 +35,10 @@ const char* const kClasses[] = {
     "Win32_OperatingSystem", "Win32_Process", "Win32_PerfFormattedData_PerfDisk_LogicalDisk",
     "Win32_PerfFormattedData_PerfOS_Memory", "Win32_PerfFormattedData_PerfOS_Processor",
     "Win32_PerfRawData_Tcpip_NetworkInterface"};
+// Superclasses of the served classes: they have data files but no provider.
+const char* const kAbstractClasses[] = {
+    "CIM_ManagedSystemElement", "CIM_LogicalElement", "CIM_Process", "CIM_OperatingSystem",
+    "CIM_StatisticalInformation", "Win32_Perf", "Win32_PerfFormattedData", "Win32_PerfRawData"};
 
 // Every value is in the delivered form of its property's CIM type.
 void ExpectDeliveredForms(const WbemObjectPtr& obj) {
@@ -129,20 +75,40 @@ TEST(NativeSchema, EveryServedClassIsBuiltFromItsDataFile) {
     ASSERT_TRUE(ns);
     std::map<std::string, std::string_view> files;
     for (const auto& schema : EmbeddedClassSchemas()) files.emplace(schema.ClassName, schema.Text);
-    std::set<std::string> served;
+    std::set<std::string> served, abstract;
     for (const auto& entry : ns->Classes()) {
         const std::string name = WideToAnsi(entry.Class->Name());
-        served.insert(name);
+        if (name.rfind("__", 0) == 0) continue;  // the system classes are no data of ours
+        (entry.Source ? served : abstract).insert(name);
         auto file = files.find(name);
         ASSERT_NE(file, files.end()) << "no data file for " << name;
         ParsedClassSchema parsed = ParseClassSchema(name, file->second);
         EXPECT_EQ(parsed.Errors, std::vector<std::string>{}) << name;
+        EXPECT_EQ(parsed.IsAbstract, !entry.Source) << name;
+        // A derived class has every property of its superclass, with its type, and
+        // the same keys where the superclass has keys.
+        if (!parsed.Superclass.empty()) {
+            ASSERT_FALSE(entry.Class->Derivation().empty()) << name;
+            EXPECT_EQ(WideToAnsi(entry.Class->Derivation().front()), parsed.Superclass) << name;
+            const WbemClassPtr base = NativeSchemaClass(parsed.Superclass);
+            for (const auto& p : base->Properties()) {
+                const WbemPropertyDef* own = FindProperty(entry.Class, WideToAnsi(p.Name).c_str());
+                ASSERT_TRUE(own) << name << " lacks " << WideToAnsi(p.Name) << " of " << parsed.Superclass;
+                EXPECT_EQ(own->CimType, p.CimType) << name << "." << WideToAnsi(p.Name);
+                EXPECT_EQ(own->IsArray, p.IsArray) << name << "." << WideToAnsi(p.Name);
+                if (!base->KeyIndexes().empty()) {
+                    EXPECT_EQ(own->IsKey(), p.IsKey()) << name << "." << WideToAnsi(p.Name);
+                }
+            }
+        }
         ASSERT_EQ(entry.Class->PropertyCount(), parsed.Class->PropertyCount()) << name;
         for (std::size_t i = 0; i < parsed.Class->PropertyCount(); ++i)
             EXPECT_EQ(PropertyText(entry.Class->Properties()[i]), PropertyText(parsed.Class->Properties()[i])) << name;
     }
     EXPECT_EQ(served, (std::set<std::string>(std::begin(kClasses), std::end(kClasses))));
-    for (const auto& [name, text] : files) EXPECT_TRUE(served.count(name)) << name << " has no provider";
+    EXPECT_EQ(abstract, (std::set<std::string>(std::begin(kAbstractClasses), std::end(kAbstractClasses))));
+    for (const auto& [name, text] : files)
+        EXPECT_TRUE(served.count(name) || abstract.count(name)) << name << " has no provider and derives no class";
 
     // The files carry the documented classes whole (so a damaged file shows here).
     const std::map<std::string, std::size_t> counts = {
