@@ -33,11 +33,41 @@ bool SelectKeepsPath(const WqlQuery& query) {
 
 namespace {
 
+bool IsTextCimType(std::int32_t cimType) {
+    return cimType == wbemCimtypeString || cimType == wbemCimtypeDatetime || cimType == wbemCimtypeReference ||
+           cimType == wbemCimtypeChar16;
+}
+
 bool Matches(const WqlQuery& query, const WbemObject& object) {
     return query.Matches([&object](const WideString& name) { return WqlConditionValue(object, name); });
 }
 
 }  // namespace
+
+WbemQueryHint QueryHint(const WqlQuery& query, const WbemClass& cls) {
+    WbemQueryHint hint;
+    for (const auto& [name, values] : query.RequiredValues()) {
+        const int i = cls.IndexOf(name);
+        if (i < 0) continue;
+        const WbemPropertyDef& def = cls.Properties()[static_cast<std::size_t>(i)];
+        if (def.IsArray) continue;
+        // A number compared with text compares as a number ("05" = 5): a provider
+        // matching text could miss it, so text properties take only quoted values.
+        const bool text = IsTextCimType(def.CimType);
+        std::vector<WideString> texts;
+        for (const auto& v : values) {
+            if (text && !v.Quoted) {
+                texts.clear();
+                break;
+            }
+            texts.push_back(v.Text);
+        }
+        if (!texts.empty()) hint.Required.emplace(def.Name, std::move(texts));
+    }
+    // Conditions see values too: the provider must read what WHERE tests as well.
+    if (!query.SelectAll()) hint.Selected = query.ReferencedProperties();
+    return hint;
+}
 
 WbemObjectProducerFactory InstanceQueryProducer(std::vector<WbemClassEntry> classes, WqlQueryPtr query,
                                                 WideString server, WbemNamespacePtr ns) {
@@ -52,8 +82,7 @@ WbemObjectProducerFactory InstanceQueryProducer(std::vector<WbemClassEntry> clas
         parts->push_back({entry.Source, query->SelectAll() ? nullptr : entry.Class->Project(query->Properties())});
     }
     auto hint = std::make_shared<WbemQueryHint>();
-    hint->Required = query->RequiredValues();
-    hint->Selected = query->Properties();
+    if (!classes.empty()) *hint = QueryHint(*query, *classes.front().Class);
     const bool keepPath = SelectKeepsPath(*query);
     return [parts, hint, query, keepPath, server, ns]() -> WbemObjectProducer {
         struct State {

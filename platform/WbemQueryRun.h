@@ -13,6 +13,11 @@ Variant WqlConditionValue(const WbemObject& object, const WideString& name);
 // (__PATH, __RELPATH, __SERVER, __NAMESPACE): its objects keep their path.
 bool SelectKeepsPath(const WqlQuery& query);
 
+// What a query over cls asks of its providers: the equalities WHERE requires (a text
+// property only with quoted values) and, for a select list, every property the query
+// names.
+WbemQueryHint QueryHint(const WqlQuery& query, const WbemClass& cls);
+
 // The objects of an instance query over classes (a class first, then its derived
 // classes): each class's provider gets the query's hint, every condition is checked on
 // what it returns, and a select list projects each object onto its own class.

@@ -93,7 +93,10 @@ HRESULT WbemServicesImpl::Get(const WideString& objectPath, std::int32_t, const 
     std::vector<std::pair<std::size_t, WideString>> keys;
     if (!KeysFit(*entry.Class, path, keys)) return WBEM_E_INVALID_OBJECT_PATH;
     if (!entry.Source) return WBEM_E_NOT_FOUND;
-    WbemObjectProducer producer = entry.Source->Enumerate();
+    // The provider need read only the instance the keys name.
+    WbemQueryHint hint;
+    for (const auto& [index, text] : keys) hint.Required[entry.Class->Properties()[index].Name].push_back(text);
+    WbemObjectProducer producer = entry.Source->Enumerate(hint);
     for (;;) {
         WbemObjectPtr candidate;
         hr = producer(candidate);

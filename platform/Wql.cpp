@@ -29,7 +29,7 @@ public:
     const std::vector<WideString>& Properties() const override { return FProperties; }
     std::vector<WideString> ReferencedProperties() const override { return FReferenced; }
     std::vector<std::pair<WideString, WideString>> QuotedComparisons() const override { return FQuoted; }
-    std::map<WideString, std::vector<WideString>, TextLessW> RequiredValues() const override {
+    WqlRequired RequiredValues() const override {
         return FWhere ? WqlRequiredValues(*FWhere) : WqlRequired{};
     }
     bool Matches(const std::function<Variant(const WideString& name)>& lookup) const override {

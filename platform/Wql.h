@@ -15,6 +15,13 @@
 
 namespace veskin {
 
+// A value a condition requires a property to equal (see WqlQuery::RequiredValues).
+struct WqlRequiredValue {
+    WideString Text;
+    bool Quoted = false;  // a string literal (else a number)
+};
+using WqlRequired = std::map<WideString, std::vector<WqlRequiredValue>, TextLessW>;
+
 class WqlQuery {
 public:
     virtual ~WqlQuery() = default;
@@ -34,7 +41,7 @@ public:
     // The properties the WHERE condition requires to equal one of some literals, with
     // the literals' text: "A = 1 AND B = 'x'" gives A: {1}, B: {x}; "A = 1 OR A = 2"
     // gives A: {1, 2}. An object lacking such a value cannot match.
-    virtual std::map<WideString, std::vector<WideString>, TextLessW> RequiredValues() const = 0;
+    virtual WqlRequired RequiredValues() const = 0;
     // The WHERE condition for one object (true when there is none). lookup gives the
     // value of a property by name (any letter case); null for a null value.
     virtual bool Matches(const std::function<Variant(const WideString& name)>& lookup) const = 0;

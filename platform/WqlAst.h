@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/TextCompare.h"
+#include "platform/Wql.h"
 #include "platform/WqlValue.h"
 #include "rtl/Variant.h"
 #include "rtl/WideString.h"
@@ -43,7 +43,6 @@ using WqlLookup = std::function<Variant(const WideString& name)>;
 bool WqlEvaluate(const WqlNode& node, const WqlLookup& lookup);
 
 // The equalities a condition cannot be true without (see WqlQuery::RequiredValues).
-using WqlRequired = std::map<WideString, std::vector<WideString>, TextLessW>;
 WqlRequired WqlRequiredValues(const WqlNode& node);
 
 }  // namespace veskin

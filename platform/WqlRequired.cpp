@@ -5,14 +5,14 @@ namespace veskin {
 namespace {
 
 // "prop = literal" (either way round) with a text or number literal.
-bool EqualityOf(const WqlNode& node, WideString& property, WideString& value) {
+bool EqualityOf(const WqlNode& node, WideString& property, WqlRequiredValue& value) {
     if (node.NodeKind != WqlNode::Compare || node.Op != WqlOp::Equal) return false;
     const WqlOperand* prop = node.Left.IsProperty ? &node.Left : &node.Right;
     const WqlOperand* lit = node.Left.IsProperty ? &node.Right : &node.Left;
     if (!prop->IsProperty || lit->IsProperty) return false;
     if (lit->Literal.LitKind != WqlLiteral::String && lit->Literal.LitKind != WqlLiteral::Number) return false;
     property = prop->Name;
-    value = lit->Literal.Text;
+    value = {lit->Literal.Text, lit->Literal.LitKind == WqlLiteral::String};
     return true;
 }
 
@@ -22,7 +22,8 @@ WqlRequired WqlRequiredValues(const WqlNode& node) {
     WqlRequired required;
     switch (node.NodeKind) {
     case WqlNode::Compare: {
-        WideString property, value;
+        WideString property;
+        WqlRequiredValue value;
         if (EqualityOf(node, property, value)) required[property].push_back(value);
         break;
     }

@@ -22,7 +22,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
         ns->AddClass(std::move(cls), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
     };
     provide(OperatingSystemClass(), [context] { return EnumerateOperatingSystem(context); });
-    provide(ProcessClass(), [context] { return EnumerateProcesses(context); });
+    ns->AddClass(ProcessClass(), std::make_shared<ProviderInstanceSource>(
+                                     [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); }));
     auto disks = std::make_shared<LogicalDiskProvider>(context);
     provide(LogicalDiskClass(), [disks] { return disks->Enumerate(); });
     auto memory = std::make_shared<MemoryProvider>(context);
