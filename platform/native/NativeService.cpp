@@ -5,12 +5,15 @@
 #include "platform/TextCompare.h"
 #include "platform/WbemNamespaceClass.h"
 #include "platform/native/ClassSchema.h"
+#include "platform/native/EnvironmentProvider.h"
+#include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/ProcessorProvider.h"
+#include "platform/native/UserAccountProvider.h"
 
 namespace veskin {
 
@@ -31,6 +34,9 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     auto processors = std::make_shared<ProcessorProvider>(context);
     provide(ProcessorClass(), [processors] { return processors->Enumerate(); });
     provide(NetworkInterfaceClass(), [context] { return EnumerateNetworkInterfaces(context); });
+    provide(UserAccountClass(), [context] { return EnumerateUserAccounts(context); });
+    provide(GroupClass(), [context] { return EnumerateGroups(context); });
+    provide(EnvironmentClass(), [context] { return EnumerateEnvironment(context); });
     // The superclasses of the served classes, so that queries on them find their
     // derived classes' instances.
     for (const auto& entry : ns->Classes())
