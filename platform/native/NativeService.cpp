@@ -5,6 +5,9 @@
 #include "platform/TextCompare.h"
 #include "platform/WbemNamespaceClass.h"
 #include "platform/native/ClassSchema.h"
+#include "platform/native/BaseBoardProvider.h"
+#include "platform/native/BiosProvider.h"
+#include "platform/native/ComputerSystemProvider.h"
 #include "platform/native/EnvironmentProvider.h"
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
@@ -37,6 +40,9 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(UserAccountClass(), [context] { return EnumerateUserAccounts(context); });
     provide(GroupClass(), [context] { return EnumerateGroups(context); });
     provide(EnvironmentClass(), [context] { return EnumerateEnvironment(context); });
+    provide(ComputerSystemClass(), [context] { return EnumerateComputerSystem(context); });
+    provide(BiosClass(), [context] { return EnumerateBios(context); });
+    provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
     // The superclasses of the served classes, so that queries on them find their
     // derived classes' instances.
     for (const auto& entry : ns->Classes())
