@@ -17,6 +17,7 @@
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/ProcessorProvider.h"
 #include "platform/native/UserAccountProvider.h"
+#include "platform/native/VolumeProvider.h"
 
 namespace veskin {
 
@@ -43,6 +44,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(ComputerSystemClass(), [context] { return EnumerateComputerSystem(context); });
     provide(BiosClass(), [context] { return EnumerateBios(context); });
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
+    ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
+                                    [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their
     // derived classes' instances.
     for (const auto& entry : ns->Classes())
