@@ -195,7 +195,9 @@ TEST(NativeService, OperatingSystemFromFixture) {
     EXPECT_EQ(Val(o, "SerialNumber"), "0123456789abcdef0123456789abcdef");
     EXPECT_EQ(Val(o, "DataExecutionPrevention_Available"), "TRUE");
     EXPECT_EQ(Val(o, "PAEEnabled"), "TRUE");
-    EXPECT_EQ(Val(o, "NumberOfUsers"), "<null>");  // no utmp in the tree
+    EXPECT_EQ(Val(o, "NumberOfUsers"), "0");  // no login records in the tree
+    EXPECT_EQ(CountUtmpUsers(""), std::optional<std::uint32_t>(0));
+    EXPECT_FALSE(CountUtmpUsers("not whole records"));  // unknown, not zero
     EXPECT_EQ(Val(o, "InstallDate"), "<null>");
     EXPECT_EQ(Val(o, "LocalDateTime").size(), 25u);
     ASSERT_TRUE(o->GetValue(u"MUILanguages").IsArray());
