@@ -119,7 +119,7 @@ WbemObjectPtr ReadOperatingSystem(const NativeContext& context, std::int64_t now
     // No login records means nobody is logged in; records that cannot be read as such
     // leave the count unknown.
     const auto utmp = files.Read("run/utmp", 4 << 20);
-    row.Set("NumberOfUsers", U32Value(utmp ? CountUtmpUsers(*utmp) : std::optional<std::uint64_t>(0)));
+    row.Set("NumberOfUsers", U32Value(utmp ? CountUtmpUsers(*utmp) : std::optional<std::uint32_t>(0)));
     row.Set("OperatingSystemSKU", U32Value(0));
     row.Set("OSProductSuite", U32Value(0));
     row.Set("OSType", U16Value(36));  // LINUX in the CIM numbering
