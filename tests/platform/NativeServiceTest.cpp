@@ -390,7 +390,36 @@ TEST(NativeService, FormattedProcessorShares) {
     EXPECT_EQ(Val(cpu0, "InterruptsPersec"), "500");
     EXPECT_EQ(Val(total, "InterruptsPersec"), "1000");  // from the intr line
     EXPECT_EQ(Val(cpu0, "DPCsQueuedPersec"), "10");
-    EXPECT_EQ(Val(cpu0, "C1TransitionsPersec"), "<null>");
+    EXPECT_EQ(Val(cpu0, "C1TransitionsPersec"), "<null>");  // no cpuidle counters
+
+    // Idle states: C1 and C2 of cpu0 and cpu1; deeper states count as C3.
+    a.Stat = ParseProcStat("cpu 0 0 0 0 0 0 0 0\ncpu0 0 0 0 0 0 0 0 0\ncpu1 0 0 0 0 0 0 0 0\n");
+    b.Stat = a.Stat;
+    a.CStates[0] = {{100, 10, 0}, {100000, 200000, 0}};
+    b.CStates[0] = {{300, 30, 4}, {500000, 1200000, 2000000}};
+    a.CStates[1] = {{0, 0, 0}, {0, 0, 0}};
+    b.CStates[1] = {{100, 0, 0}, {1000000, 0, 0}};
+    auto idle = BuildProcessors({a, b, 2.0});
+    auto idle0 = ByName(idle, "0");
+    EXPECT_EQ(Val(idle0, "C1TransitionsPersec"), "100");
+    EXPECT_EQ(Val(idle0, "C2TransitionsPersec"), "10");
+    EXPECT_EQ(Val(idle0, "C3TransitionsPersec"), "2");
+    EXPECT_EQ(Val(idle0, "PercentC1Time"), "20");  // 0.4 s of 2 s
+    EXPECT_EQ(Val(idle0, "PercentC2Time"), "50");
+    EXPECT_EQ(Val(idle0, "PercentC3Time"), "100");  // more than the interval: capped
+    auto idleTotal = ByName(idle, "_Total");
+    EXPECT_EQ(Val(idleTotal, "C1TransitionsPersec"), "150");
+    EXPECT_EQ(Val(idleTotal, "PercentC1Time"), "35");  // (0.4 + 1.0) s of 2 x 2 s
+    a.CStates.erase(1);  // cpu1 had no counters before: it has no interval yet
+    EXPECT_EQ(Val(ByName(BuildProcessors({a, b, 2.0}), "1"), "PercentC1Time"), "<null>");
+
+    // From the folders: POLL left out, state10 after state3, the third state and deeper in C3.
+    NativeContext fixture(FixtureRoot("native-basic"));
+    auto c0 = ReadCStates(fixture.Files(), 0);
+    ASSERT_TRUE(c0);
+    EXPECT_EQ(c0->Entries, (std::array<std::uint64_t, 3>{10, 20, 30 + 40}));
+    EXPECT_EQ(c0->Micros, (std::array<std::uint64_t, 3>{1000, 2000, 3000 + 4000}));
+    EXPECT_FALSE(ReadCStates(fixture.Files(), 1));
 
     // Identical samples (no ticks elapsed) leave the shares null instead of dividing by zero.
     auto same = BuildProcessors({b, b, 0.1});
