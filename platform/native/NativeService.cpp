@@ -8,6 +8,7 @@
 #include "platform/native/BaseBoardProvider.h"
 #include "platform/native/BiosProvider.h"
 #include "platform/native/ComputerSystemProvider.h"
+#include "platform/native/CpuPackageProvider.h"
 #include "platform/native/EnvironmentProvider.h"
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
@@ -44,6 +45,7 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(ComputerSystemClass(), [context] { return EnumerateComputerSystem(context); });
     provide(BiosClass(), [context] { return EnumerateBios(context); });
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
+    provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
     ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
                                     [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/native/ComputerSystemProvider.h"
+#include "platform/native/CpuPackageProvider.h"
 #include "platform/native/DmiInfo.h"
 #include "platform/native/NativeService.h"
 #include "tests/platform/NativeTestSupport.h"
@@ -26,9 +27,9 @@ TEST(NativeHardware, ComputerSystemFromFixture) {
     EXPECT_EQ(Val(cs[0], "Manufacturer"), "Contoso");
     EXPECT_EQ(Val(cs[0], "Model"), "Model 7");
     EXPECT_EQ(Val(cs[0], "PCSystemType"), "2");  // chassis 10: a notebook
-    EXPECT_EQ(Val(cs[0], "NumberOfLogicalProcessors"), "1");
+    EXPECT_EQ(Val(cs[0], "NumberOfLogicalProcessors"), "2");
     EXPECT_EQ(Val(cs[0], "NumberOfProcessors"), "1");
-    EXPECT_EQ(Val(cs[0], "HypervisorPresent"), "FALSE");
+    EXPECT_EQ(Val(cs[0], "HypervisorPresent"), "FALSE");  // no "hypervisor" flag
     EXPECT_EQ(Val(cs[0], "__DERIVATION"), "<type 8204>");  // an array
     EXPECT_EQ(Val(cs[0], "UserName"), "<null>");
     EXPECT_NE(Val(cs[0], "TotalPhysicalMemory"), "<null>");
@@ -78,6 +79,36 @@ TEST(NativeHardware, BiosAndBaseBoardFromFixture) {
     EXPECT_EQ(SmbiosVersionOf(std::string("_SM_\0\0\x02\x08", 8))->Minor, 8u);
 }
 
+TEST(NativeHardware, ProcessorPackagesFromFixture) {
+    Service s = Connect(FixtureRoot("native-basic"));
+    auto cpus = All(s.Services, "SELECT * FROM Win32_Processor");
+    ASSERT_EQ(cpus.size(), 1u);  // two logical processors of one package
+    const auto& p = cpus[0];
+    EXPECT_EQ(Val(p, "DeviceID"), "CPU0");
+    EXPECT_EQ(Val(p, "Name"), "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz");
+    EXPECT_EQ(Val(p, "Manufacturer"), "GenuineIntel");
+    EXPECT_EQ(Val(p, "NumberOfCores"), "1");
+    EXPECT_EQ(Val(p, "NumberOfLogicalProcessors"), "2");
+    EXPECT_EQ(Val(p, "CurrentClockSpeed"), "3193");  // no cpufreq reading: cpuinfo's MHz
+    EXPECT_EQ(Val(p, "MaxClockSpeed"), "4600");
+    EXPECT_EQ(Val(p, "L2CacheSize"), "512");    // one 256 KB cache per processor
+    EXPECT_EQ(Val(p, "L3CacheSize"), "12288");  // shared: counted once
+    EXPECT_EQ(Val(p, "Revision"), std::to_string(158 * 256 + 10));
+    EXPECT_EQ(Val(p, "Stepping"), "10");
+    EXPECT_EQ(Val(p, "VMMonitorModeExtensions"), "TRUE");
+    EXPECT_EQ(Val(p, "SecondLevelAddressTranslationExtensions"), "TRUE");
+    EXPECT_EQ(Val(p, "Architecture"), "9");  // the fixture's kernel arch is x86_64
+    EXPECT_EQ(Val(p, "Caption"), "Intel64 Family 6 Model 158 Stepping 10");
+    EXPECT_EQ(Val(p, "LoadPercentage"), "<null>");
+    EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_Processor").size(), 1u);
+
+    EXPECT_EQ(CacheSizeKb("12M"), std::optional<std::uint64_t>(12288));
+    EXPECT_FALSE(CacheSizeKb("K"));
+    auto blocks = ParseCpuInfoBlocks("processor : 0\na : 1\n\nprocessor : 1\nno colon\nb :\n");
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[1].at("b"), "");
+}
+
 std::string FirstLine(const char* path) {
     std::ifstream in(path);
     std::string line;
@@ -102,6 +133,15 @@ TEST(NativeHardwareRealSystem, MatchesUnameSysinfoAndTheFirmwareFiles) {
     ASSERT_EQ(::sysinfo(&info), 0);
     const double total = static_cast<double>(info.totalram) * info.mem_unit;
     EXPECT_NEAR(std::stod(Val(cs[0], "TotalPhysicalMemory")), total, total * 0.01);
+
+    // The packages together hold every processor the system has online.
+    std::uint64_t logical = 0;
+    for (const auto& p : All(services, "SELECT * FROM Win32_Processor"))
+        logical += std::stoull(Val(p, "NumberOfLogicalProcessors"));
+    EXPECT_EQ(logical, static_cast<std::uint64_t>(::sysconf(_SC_NPROCESSORS_ONLN)));
+    if (std::string(u.machine) == "x86_64") {
+        EXPECT_EQ(Val(All(services, "SELECT * FROM Win32_Processor")[0], "Architecture"), "9");
+    }
 
     auto bios = All(services, "SELECT * FROM Win32_BIOS");
     const bool dmi = std::ifstream("/sys/class/dmi/id/bios_vendor").good();

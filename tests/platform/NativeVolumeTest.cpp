@@ -29,7 +29,7 @@ TEST(NativeVolumes, MountedFileSystemsFromFixture) {
     EXPECT_EQ(Val(disks[2], "DeviceID"), "/media/my disk");
     EXPECT_EQ(Val(disks[2], "Size"), "<null>");  // not there to ask
     EXPECT_EQ(Val(disks[2], "__RELPATH"), "Win32_LogicalDisk.DeviceID=\"/media/my disk\"");
-    EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_LogicalDevice").size(), 3u);
+    EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_LogicalDisk").size(), 3u);
 
     // Only the named mount is asked for its space.
     std::vector<std::string> asked;
