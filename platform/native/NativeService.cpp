@@ -9,6 +9,7 @@
 #include "platform/native/BiosProvider.h"
 #include "platform/native/ComputerSystemProvider.h"
 #include "platform/native/CpuPackageProvider.h"
+#include "platform/native/DiskDriveProvider.h"
 #include "platform/native/EnvironmentProvider.h"
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
@@ -46,6 +47,7 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(BiosClass(), [context] { return EnumerateBios(context); });
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
     provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
+    provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
     ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
                                     [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their
