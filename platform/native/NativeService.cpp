@@ -18,6 +18,7 @@
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/ProcessorProvider.h"
+#include "platform/native/ServiceProvider.h"
 #include "platform/native/UserAccountProvider.h"
 #include "platform/native/VolumeProvider.h"
 
@@ -48,6 +49,7 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
     provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
+    provide(ServiceClass(), [context] { return EnumerateServices(context); });
     ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
                                     [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their
