@@ -16,6 +16,7 @@
 #include "platform/native/MemoryProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
+#include "platform/native/ProcessCounterProvider.h"
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/ProcessorProvider.h"
 #include "platform/native/ServiceProvider.h"
@@ -50,6 +51,7 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
+    provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
     ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
                                     [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their
