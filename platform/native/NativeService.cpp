@@ -18,6 +18,7 @@
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessCounterProvider.h"
 #include "platform/native/ProcessProvider.h"
+#include "platform/native/ProcessRateProvider.h"
 #include "platform/native/ProcessorProvider.h"
 #include "platform/native/ServiceProvider.h"
 #include "platform/native/UserAccountProvider.h"
@@ -52,6 +53,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
     provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
+    auto processRates = std::make_shared<ProcessRateProvider>(context);
+    provide(ProcessRateClass(), [processRates] { return processRates->Enumerate(); });
     ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
                                     [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
     // The superclasses of the served classes, so that queries on them find their

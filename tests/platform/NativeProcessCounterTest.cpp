@@ -1,4 +1,4 @@
-// Win32_PerfRawData_PerfProc_Process: the processes' cumulative counters, from the
+// Win32_PerfRawData_PerfProc_Process and its formatted sibling: the processes' counters, from the
 // fixture tree and for this process against times().
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 
 #include "platform/native/NativeService.h"
 #include "platform/native/ProcessCounterProvider.h"
+#include "platform/native/ProcessRateProvider.h"
 #include "tests/platform/NativeTestSupport.h"
 
 namespace veskin {
@@ -63,6 +64,49 @@ TEST(NativeProcessCountersRealSystem, OwnProcessMatchesTimes) {
     const double cpuSeconds = static_cast<double>(t.tms_utime + t.tms_stime) / ticks;
     EXPECT_NEAR(std::stod(Val(own, "PercentProcessorTime")) / 1e7, cpuSeconds, 0.5);
     EXPECT_GE(std::stoull(Val(own, "ThreadCount")), 1u);
+}
+
+}  // namespace
+}  // namespace veskin
+
+namespace veskin {
+namespace {
+
+WbemObjectPtr RawCounters(const char* name, std::uint32_t pid, std::uint64_t cpu100ns, std::uint64_t readBytes,
+                          std::uint64_t createdFileTime, std::uint64_t nowFileTime) {
+    auto raw = WbemObject::NewInstance(ProcessCounterClass());
+    raw->SetValue(u"Name", Variant(AnsiToWide(name)));
+    raw->SetValue(u"IDProcess", Variant::FromInteger(static_cast<std::int32_t>(pid)));
+    raw->SetValue(u"PercentProcessorTime", Variant(AnsiToWide(std::to_string(cpu100ns))));
+    raw->SetValue(u"IOReadBytesPersec", Variant(AnsiToWide(std::to_string(readBytes))));
+    raw->SetValue(u"WorkingSet", Variant(AnsiToWide("4096")));
+    raw->SetValue(u"ElapsedTime", Variant(AnsiToWide(std::to_string(createdFileTime))));
+    raw->SetValue(u"Timestamp_Object", Variant(AnsiToWide(std::to_string(nowFileTime))));
+    return raw;
+}
+
+TEST(NativeProcessCounters, FormattedRatesOverTheInterval) {
+    const std::uint64_t t0 = 133000000000000000ull;
+    ProcessCounterSample before{RawCounters("a", 10, 1000000, 100, t0, t0), RawCounters("b", 11, 0, 0, t0, t0)};
+    // Process 11 now runs another program: a new process, no interval yet.
+    ProcessCounterSample after{RawCounters("a", 10, 1000000 + 5000000, 100 + 4096, t0, t0 + 20000000),
+                               RawCounters("c", 11, 7000000, 50, t0 + 10000000, t0 + 20000000)};
+    auto rates = BuildProcessRates({before, after, 2.0});
+    ASSERT_EQ(rates.size(), 2u);
+    EXPECT_EQ(Val(rates[0], "PercentProcessorTime"), "25");  // 0.5 s of processor time in 2 s
+    EXPECT_EQ(Val(rates[0], "IOReadBytesPersec"), "2048");
+    EXPECT_EQ(Val(rates[0], "WorkingSet"), "4096");
+    EXPECT_EQ(Val(rates[0], "ElapsedTime"), "2");
+    EXPECT_EQ(Val(rates[1], "PercentProcessorTime"), "0");
+    EXPECT_EQ(Val(rates[1], "ElapsedTime"), "1");
+    EXPECT_EQ(Val(rates[1], "IOWriteBytesPersec"), "<null>");  // not counted in the samples
+
+    // Through the service: the same processes and _Total as the raw class.
+    Service s = Connect(FixtureRoot("native-basic"));
+    auto formatted = All(s.Services, "SELECT Name FROM Win32_PerfFormattedData_PerfProc_Process");
+    auto raw = All(s.Services, "SELECT Name FROM Win32_PerfRawData_PerfProc_Process");
+    ASSERT_EQ(formatted.size(), raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) EXPECT_EQ(Val(formatted[i], "Name"), Val(raw[i], "Name"));
 }
 
 }  // namespace

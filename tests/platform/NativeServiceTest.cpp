@@ -36,7 +36,7 @@ const char* const kClasses[] = {
     "Win32_PerfFormattedData_PerfOS_Memory", "Win32_PerfFormattedData_PerfOS_Processor",
     "Win32_PerfRawData_Tcpip_NetworkInterface", "Win32_UserAccount", "Win32_Group", "Win32_Environment",
     "Win32_ComputerSystem", "Win32_BIOS", "Win32_BaseBoard", "Win32_LogicalDisk", "Win32_Processor", "Win32_DiskDrive", "Win32_Service",
-    "Win32_PerfRawData_PerfProc_Process"};
+    "Win32_PerfRawData_PerfProc_Process", "Win32_PerfFormattedData_PerfProc_Process"};
 // Superclasses of the served classes: they have data files but no provider.
 const char* const kAbstractClasses[] = {
     "CIM_ManagedSystemElement", "CIM_LogicalElement", "CIM_Process", "CIM_OperatingSystem",
