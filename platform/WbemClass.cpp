@@ -40,6 +40,21 @@ WbemClassPtr WbemClass::Make(WideString name, std::vector<WbemPropertyDef> prope
     return std::make_shared<const WbemClass>(std::move(name), std::move(properties));
 }
 
+WbemClassPtr WbemClass::Make(WideString name, std::vector<WbemPropertyDef> properties,
+                             std::vector<WideString> derivation, bool isAbstract) {
+    auto cls = std::make_shared<WbemClass>(std::move(name), std::move(properties));
+    cls->FDerivation = std::move(derivation);
+    cls->FAbstract = isAbstract;
+    return cls;
+}
+
+bool WbemClass::IsA(const WideString& name) const {
+    if (SameTextW(FName, name)) return true;
+    for (const auto& base : FDerivation)
+        if (SameTextW(base, name)) return true;
+    return false;
+}
+
 int WbemClass::IndexOf(const WideString& name) const {
     auto it = std::lower_bound(FProperties.begin(), FProperties.end(), name,
                                [](const WbemPropertyDef& p, const WideString& n) {
@@ -68,6 +83,9 @@ WbemClassPtr WbemClass::Project(const std::vector<WideString>& names) const {
     }
     auto projected = std::make_shared<WbemClass>(FName, std::move(kept));
     projected->FKeysIncomplete = keyLeftOut;
+    projected->FDerivation = FDerivation;
+    projected->FAbstract = FAbstract;
+    projected->FPartial = true;
     return projected;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A WMI class: its name and its properties (name, CIM type number, array flag,
-// qualifiers). Properties are kept in case-insensitive alphabetical order, the order
+// A WMI class: its name, its superclasses and its properties (name, CIM type number,
+// array flag, qualifiers). Properties are kept in case-insensitive alphabetical order, the order
 // in which objects of the class enumerate them. Immutable once made; shared by all
 // objects of the class.
 #include <memory>
@@ -33,8 +33,18 @@ class WbemClass {
 public:
     WbemClass(WideString name, std::vector<WbemPropertyDef> properties);
     static WbemClassPtr Make(WideString name, std::vector<WbemPropertyDef> properties);
+    // A class derived from others: derivation names the superclass first, then its
+    // superclass, up to the root of the dynasty.
+    static WbemClassPtr Make(WideString name, std::vector<WbemPropertyDef> properties,
+                             std::vector<WideString> derivation, bool isAbstract = false);
 
     const WideString& Name() const { return FName; }
+    // The superclasses, nearest first (empty for a root class).
+    const std::vector<WideString>& Derivation() const { return FDerivation; }
+    // True for this class and for a class derived from name (any letter case).
+    bool IsA(const WideString& name) const;
+    // A class that has no instances of its own, only those of its derived classes.
+    bool IsAbstract() const { return FAbstract; }
     const std::vector<WbemPropertyDef>& Properties() const { return FProperties; }
     std::size_t PropertyCount() const { return FProperties.size(); }
     // Index of the property with that name (any letter case), or -1.
@@ -47,12 +57,17 @@ public:
     WbemClassPtr Project(const std::vector<WideString>& names) const;
     // True for a projection that left out a key: its objects have no path.
     bool KeysIncomplete() const { return FKeysIncomplete; }
+    // True for a projection (the class of a query's select list).
+    bool IsPartial() const { return FPartial; }
 
 private:
     WideString FName;
+    std::vector<WideString> FDerivation;
+    bool FAbstract = false;
     std::vector<WbemPropertyDef> FProperties;
     std::vector<std::size_t> FKeys;
     bool FKeysIncomplete = false;
+    bool FPartial = false;
 };
 
 // Shorthands for declaring properties.

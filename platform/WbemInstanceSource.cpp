@@ -11,10 +11,29 @@ HRESULT WbemInstanceSource::DeleteInstance(const WbemObject&) {
     return WBEM_E_PROVIDER_NOT_CAPABLE;
 }
 
+const std::vector<WideString>* WbemQueryHint::RequiredValues(const WideString& property) const {
+    auto it = Required.find(property);
+    return it == Required.end() ? nullptr : &it->second;
+}
+
+bool WbemQueryHint::Wants(const WideString& property) const {
+    if (Selected.empty()) return true;
+    for (const auto& name : Selected)
+        if (SameTextW(name, property)) return true;
+    return false;
+}
+
+WbemObjectProducer WbemInstanceSource::Enumerate(const WbemQueryHint&) { return Enumerate(); }
+
 ProviderInstanceSource::ProviderInstanceSource(std::function<WbemObjectProducer()> enumerate)
+    : FEnumerate([e = std::move(enumerate)](const WbemQueryHint&) { return e(); }) {}
+
+ProviderInstanceSource::ProviderInstanceSource(HintedEnumerate enumerate)
     : FEnumerate(std::move(enumerate)) {}
 
-WbemObjectProducer ProviderInstanceSource::Enumerate() { return FEnumerate(); }
+WbemObjectProducer ProviderInstanceSource::Enumerate() { return FEnumerate(WbemQueryHint{}); }
+
+WbemObjectProducer ProviderInstanceSource::Enumerate(const WbemQueryHint& hint) { return FEnumerate(hint); }
 
 bool SameKeys(const WbemObject& a, const WbemObject& b) {
     const WbemClass& cls = *a.Class();

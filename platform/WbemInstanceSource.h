@@ -2,8 +2,11 @@
 // Where the instances of a class come from. A provider makes them on demand (the
 // native service reads the kernel's files) and refuses writes; stored instances are
 // kept in memory and support writing and deleting.
+#include <map>
 #include <mutex>
 #include <vector>
+
+#include "platform/TextCompare.h"
 
 #include "platform/WbemObjectSet.h"
 
@@ -11,11 +14,29 @@ namespace veskin {
 
 constexpr HRESULT WBEM_E_ILLEGAL_NULL = MakeHResult(0x80041028u);
 
+// What a query asks of a class, so that its provider can read only what is needed.
+// It is a hint: the provider may return more, and the service still checks every
+// condition on what comes back.
+struct WbemQueryHint {
+    // The properties the condition requires to equal one of some values ("WHERE
+    // ProcessId = 1", "Name = 'a' OR Name = 'b'"), by name (any case), values as text.
+    std::map<WideString, std::vector<WideString>, TextLessW> Required;
+    // The select list; empty for "SELECT *".
+    std::vector<WideString> Selected;
+
+    // The values property must take one of; null when the query allows any.
+    const std::vector<WideString>* RequiredValues(const WideString& property) const;
+    // True when the query's result holds the property.
+    bool Wants(const WideString& property) const;
+};
+
 class WbemInstanceSource {
 public:
     virtual ~WbemInstanceSource() = default;
     // A producer of the class's instances, each a fresh object the caller may change.
     virtual WbemObjectProducer Enumerate() = 0;
+    // The instances a query may want; the default gives them all.
+    virtual WbemObjectProducer Enumerate(const WbemQueryHint& hint);
     // Stores object's values under its keys. The default refuses (WBEM_E_PROVIDER_NOT_CAPABLE).
     virtual HRESULT PutInstance(const WbemObject& object);
     // Removes the instance with object's keys. The default refuses.
@@ -26,11 +47,15 @@ using WbemInstanceSourcePtr = std::shared_ptr<WbemInstanceSource>;
 // Instances made by a function on each enumeration; read-only.
 class ProviderInstanceSource : public WbemInstanceSource {
 public:
+    using HintedEnumerate = std::function<WbemObjectProducer(const WbemQueryHint&)>;
     explicit ProviderInstanceSource(std::function<WbemObjectProducer()> enumerate);
+    // A provider that reads only what a query's hint asks for.
+    explicit ProviderInstanceSource(HintedEnumerate enumerate);
     WbemObjectProducer Enumerate() override;
+    WbemObjectProducer Enumerate(const WbemQueryHint& hint) override;
 
 private:
-    std::function<WbemObjectProducer()> FEnumerate;
+    HintedEnumerate FEnumerate;
 };
 
 // Instances held in memory, in the order they were added. Thread-safe. Must be held

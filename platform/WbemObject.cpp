@@ -4,6 +4,7 @@
 #include "platform/MofText.h"
 #include "platform/WbemObjectPath.h"
 #include "platform/WbemProperty.h"
+#include "platform/WbemSystemProperties.h"
 
 namespace veskin {
 
@@ -51,7 +52,8 @@ Variant WbemObject::GetValue(std::size_t index) const {
 
 Variant WbemObject::GetValue(const WideString& name) const {
     int i = FClass->IndexOf(name);
-    return i < 0 ? Variant::Null() : GetValue(static_cast<std::size_t>(i));
+    if (i >= 0) return GetValue(static_cast<std::size_t>(i));
+    return SystemPropertyValue(*this, name).value_or(Variant::Null());
 }
 
 void WbemObject::Materialise() {
@@ -105,6 +107,7 @@ HRESULT WbemObject::Check(WbemObjectOp op) const {
 
 WideString WbemObject::RelPath() const {
     if (IsClass()) return FClass->Name();
+    if (!FKeptRelPath.empty()) return FKeptRelPath;
     return BuildRelPath(*FClass, [this](std::size_t i) { return GetValue(i); });
 }
 
@@ -119,8 +122,9 @@ WbemObjectPtr WbemObject::Clone() const {
     return copy;
 }
 
-WbemObjectPtr WbemObject::Projected(const WbemClassPtr& projected) const {
+WbemObjectPtr WbemObject::Projected(const WbemClassPtr& projected, bool keepPath) const {
     auto copy = std::make_shared<WbemObject>(projected, FKind);
+    if (keepPath) copy->FKeptRelPath = RelPath();
     for (std::size_t i = 0; i < projected->PropertyCount(); ++i)
         copy->FValues[i] = GetValue(projected->Properties()[i].Name);
     copy->FLocation = FLocation;

@@ -47,7 +47,8 @@ public:
     const WbemClassPtr& Class() const { return FClass; }
     bool IsClass() const { return FKind == Kind::Class; }
 
-    // The value of a property (null for an unknown index or name).
+    // The value of a property (null for an unknown index or name); by name also the
+    // system properties (__CLASS, __PATH, ...).
     Variant GetValue(std::size_t index) const;
     Variant GetValue(const WideString& name) const;
     // Stores a value converted to the property's CIM type: WBEM_E_TYPE_MISMATCH when it
@@ -75,7 +76,8 @@ public:
     // A copy with the same class, values, location and hooks.
     WbemObjectPtr Clone() const;
     // A copy holding only the properties of projected (a projection of this class).
-    WbemObjectPtr Projected(const WbemClassPtr& projected) const;
+    // With keepPath it still names this instance (a select list asking for __PATH).
+    WbemObjectPtr Projected(const WbemClassPtr& projected, bool keepPath = false) const;
 
     // ISWbemObject
     HRESULT get_Properties_(ISWbemPropertySetPtr& properties) override;
@@ -105,6 +107,7 @@ private:
     LocationPtr FLocation;
     WbemObjectStorePtr FStore;
     WbemObjectHooksPtr FHooks;
+    WideString FKeptRelPath;  // the instance a projection without its keys stands for
 };
 
 }  // namespace veskin

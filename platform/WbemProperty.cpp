@@ -2,26 +2,31 @@
 
 #include "platform/VariantEnumerator.h"
 #include "platform/WbemQualifierSet.h"
+#include "platform/WbemSystemProperties.h"
 
 namespace veskin {
 
 WbemProperty::WbemProperty(WbemObjectPtr object, std::size_t index)
     : FObject(std::move(object)), FIndex(index) {}
 
+WbemProperty::WbemProperty(WbemObjectPtr object, const WbemPropertyDef* system)
+    : FObject(std::move(object)), FSystem(system) {}
+
 const WbemPropertyDef& WbemProperty::Def() const {
-    return FObject->Class()->Properties()[FIndex];
+    return FSystem ? *FSystem : FObject->Class()->Properties()[FIndex];
 }
 
 HRESULT WbemProperty::get_Value(Variant& value) {
     HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PropertyValue, Def().Name});
     if (Failed(hr)) return hr;
-    value = FObject->GetValue(FIndex);
+    value = FSystem ? FObject->GetValue(FSystem->Name) : FObject->GetValue(FIndex);
     return S_OK;
 }
 
 HRESULT WbemProperty::put_Value(const Variant& value) {
     HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PutValue, Def().Name});
     if (Failed(hr)) return hr;
+    if (FSystem) return WBEM_E_SYSTEM_PROPERTY;
     return FObject->SetValue(FIndex, value);
 }
 
@@ -31,12 +36,12 @@ HRESULT WbemProperty::get_Name(WideString& name) {
 }
 
 HRESULT WbemProperty::get_IsLocal(VARIANT_BOOL& isLocal) {
-    isLocal = VARIANT_TRUE;
+    isLocal = FSystem ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
 }
 
 HRESULT WbemProperty::get_Origin(WideString& origin) {
-    origin = FObject->Class()->Name();
+    origin = FSystem ? u"___SYSTEM" : FObject->Class()->Name();
     return S_OK;
 }
 
@@ -76,7 +81,12 @@ HRESULT WbemPropertySet::Item(const WideString& name, std::int32_t flags,
     HRESULT hr = FObject->Check(WbemObjectCall{WbemObjectOp::PropertyItem, name, flags});
     if (Failed(hr)) return hr;
     int i = FObject->Class()->IndexOf(name);
-    if (i < 0) return WBEM_E_NOT_FOUND;
+    if (i < 0) {
+        const WbemPropertyDef* system = SystemPropertyDef(name);
+        if (!system) return WBEM_E_NOT_FOUND;
+        property = std::make_shared<WbemProperty>(FObject, system);
+        return S_OK;
+    }
     property = std::make_shared<WbemProperty>(FObject, static_cast<std::size_t>(i));
     return S_OK;
 }

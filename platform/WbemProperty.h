@@ -8,6 +8,8 @@ namespace veskin {
 class WbemProperty : public ISWbemProperty {
 public:
     WbemProperty(WbemObjectPtr object, std::size_t index);
+    // A system property (system is its definition from SystemPropertyDef): read-only.
+    WbemProperty(WbemObjectPtr object, const WbemPropertyDef* system);
 
     HRESULT get_Value(Variant& value) override;
     // Converts to the property's CIM type; changes the local object only.
@@ -23,7 +25,8 @@ private:
     const WbemPropertyDef& Def() const;
 
     WbemObjectPtr FObject;
-    std::size_t FIndex;
+    std::size_t FIndex = 0;
+    const WbemPropertyDef* FSystem = nullptr;
 };
 
 class WbemPropertySet : public ISWbemPropertySet {
@@ -31,8 +34,9 @@ public:
     explicit WbemPropertySet(WbemObjectPtr object);
 
     // Elements are dispatch variants of ISWbemProperty, in case-insensitive
-    // alphabetical order of the names.
+    // alphabetical order of the names; the system properties are not among them.
     HRESULT get__NewEnum(IInterfacePtr& enumerator) override;
+    // Also finds the system properties (__PATH, ...).
     HRESULT Item(const WideString& name, std::int32_t flags, ISWbemPropertyPtr& property) override;
     HRESULT get_Count(std::int32_t& count) override;
 

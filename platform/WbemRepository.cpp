@@ -31,6 +31,17 @@ std::vector<WbemClassEntry> WbemNamespace::Classes() const {
     return all;
 }
 
+std::vector<WbemClassEntry> WbemNamespace::ClassAndDerived(const WideString& base) const {
+    std::lock_guard<std::mutex> guard(FLock);
+    std::vector<WbemClassEntry> found;
+    auto self = FClasses.find(base);
+    if (self == FClasses.end()) return found;
+    found.push_back(self->second);
+    for (const auto& [name, entry] : FClasses)
+        if (&entry != &self->second && entry.Class->IsA(base)) found.push_back(entry);
+    return found;
+}
+
 HRESULT WbemNamespace::PutObject(const WbemObject& object) {
     WbemClassEntry entry;
     if (!FindClass(object.Class()->Name(), entry)) return WBEM_E_INVALID_CLASS;
@@ -60,6 +71,13 @@ WbemNamespacePtr WbemRepository::AddNamespace(const WideString& name) {
     auto& slot = FNamespaces[n];
     if (!slot) slot = std::make_shared<WbemNamespace>(n);
     return slot;
+}
+
+std::vector<WideString> WbemRepository::NamespaceNames() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    std::vector<WideString> names;
+    for (const auto& [name, ns] : FNamespaces) names.push_back(name);
+    return names;
 }
 
 WbemNamespacePtr WbemRepository::FindNamespace(const WideString& name) const {

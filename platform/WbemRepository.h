@@ -27,6 +27,9 @@ public:
     // False when the namespace lacks the class.
     bool FindClass(const WideString& name, WbemClassEntry& entry) const;
     std::vector<WbemClassEntry> Classes() const;
+    // The class named base (any case) and every class derived from it, base first;
+    // empty when there is no such class.
+    std::vector<WbemClassEntry> ClassAndDerived(const WideString& base) const;
 
     // Writes go to the source of the object's class.
     HRESULT PutObject(const WbemObject& object) override;
@@ -50,6 +53,9 @@ public:
     // Names compare without regard to case; "/" stands for "\"; a leading or trailing
     // separator is ignored. Null when there is none.
     WbemNamespacePtr FindNamespace(const WideString& name) const;
+
+    // Every namespace's name, in order of the names.
+    std::vector<WideString> NamespaceNames() const;
 
     // "root/CIMV2/" -> "root\CIMV2".
     static WideString NormaliseNamespace(const WideString& name);

@@ -1,6 +1,8 @@
 #include "platform/WbemServicesImpl.h"
 
 #include "platform/WbemObjectPath.h"
+#include "platform/WbemQueryRun.h"
+#include "platform/WbemSystemProperties.h"
 #include "platform/Wql.h"
 #include "platform/WqlValue.h"
 
@@ -16,26 +18,6 @@ void WbemServicesImpl::Locate(WbemObject& object) const {
 }
 
 namespace {
-
-// The value a WHERE condition sees, typed by the property's CIM type so that numbers
-// compare as numbers: uint32 values above 2^31 travel as negative 32-bit integers and
-// compare by their unsigned value; sint64 and uint64 values travel as decimal text and
-// compare as 64-bit integers. Datetimes stay DMTF text.
-Variant ConditionValue(const WbemObject& object, const WideString& name) {
-    int i = object.Class()->IndexOf(name);
-    if (i < 0) return Variant::Null();
-    Variant v = object.GetValue(static_cast<std::size_t>(i));
-    const WbemPropertyDef& def = object.Class()->Properties()[static_cast<std::size_t>(i)];
-    if (def.IsArray) return v;
-    if (def.CimType == wbemCimtypeUint32 && v.VarType() == varInteger)
-        return Variant::FromInt64(static_cast<std::uint32_t>(v.RawInt()));
-    if ((def.CimType == wbemCimtypeSint64 || def.CimType == wbemCimtypeUint64) && v.VarType() == varOleStr) {
-        const auto n = WqlParseNumber(v.RawOleStr());
-        if (n && n->NumKind == WqlNumber::UInt) return Variant::FromUInt64(n->U);
-        if (n && n->NumKind == WqlNumber::Int) return Variant::FromInt64(n->I);
-    }
-    return v;
-}
 
 bool IsNumericCimType(std::int32_t cimType) {
     switch (cimType) {
@@ -111,7 +93,10 @@ HRESULT WbemServicesImpl::Get(const WideString& objectPath, std::int32_t, const 
     std::vector<std::pair<std::size_t, WideString>> keys;
     if (!KeysFit(*entry.Class, path, keys)) return WBEM_E_INVALID_OBJECT_PATH;
     if (!entry.Source) return WBEM_E_NOT_FOUND;
-    WbemObjectProducer producer = entry.Source->Enumerate();
+    // The provider need read only the instance the keys name.
+    WbemQueryHint hint;
+    for (const auto& [index, text] : keys) hint.Required[entry.Class->Properties()[index].Name].push_back(text);
+    WbemObjectProducer producer = entry.Source->Enumerate(hint);
     for (;;) {
         WbemObjectPtr candidate;
         hr = producer(candidate);
@@ -141,46 +126,29 @@ HRESULT WbemServicesImpl::ExecQuery(const WideString& query, const WideString& q
     WqlQueryPtr parsed;
     HRESULT hr = WqlParse(query, parsed);
     if (Failed(hr)) return hr;
-    WbemClassEntry entry;
-    if (!FNameSpace->FindClass(parsed->ClassName(), entry)) return WBEM_E_INVALID_CLASS;
-    for (const auto& name : parsed->ReferencedProperties())
-        if (entry.Class->IndexOf(name) < 0) return WBEM_E_INVALID_QUERY;
-    if (!QuotedLiteralsFit(*parsed, *entry.Class)) return WBEM_E_INVALID_QUERY;
-
-    WbemClassPtr resultClass =
-        parsed->SelectAll() ? entry.Class : entry.Class->Project(parsed->Properties());
-
-    if (flags & wbemQueryFlagPrototype) {
-        auto prototype = WbemObject::NewClassObject(resultClass);
-        Locate(*prototype);
-        objectSet = std::make_shared<WbemObjectSet>(std::vector<WbemObjectPtr>{prototype});
-        return S_OK;
+    const WideString server = FRepository->ServerName();
+    WbemObjectProducerFactory factory;
+    if (SameTextW(parsed->ClassName(), u"meta_class")) {
+        // Class objects have only system properties to select or test.
+        if (!parsed->SelectAll()) return WBEM_E_INVALID_QUERY;
+        for (const auto& name : parsed->ReferencedProperties())
+            if (!SystemPropertyDef(name)) return WBEM_E_INVALID_QUERY;
+        factory = MetaClassProducer(FNameSpace->Classes(), parsed, server, FNameSpace);
+    } else {
+        std::vector<WbemClassEntry> classes = FNameSpace->ClassAndDerived(parsed->ClassName());
+        if (classes.empty()) return WBEM_E_INVALID_CLASS;
+        const WbemClassPtr& cls = classes.front().Class;
+        for (const auto& name : parsed->ReferencedProperties())
+            if (cls->IndexOf(name) < 0 && !SystemPropertyDef(name)) return WBEM_E_INVALID_QUERY;
+        if (!QuotedLiteralsFit(*parsed, *cls)) return WBEM_E_INVALID_QUERY;
+        if (flags & wbemQueryFlagPrototype) {
+            auto prototype = WbemObject::NewClassObject(parsed->SelectAll() ? cls : cls->Project(parsed->Properties()));
+            Locate(*prototype);
+            objectSet = std::make_shared<WbemObjectSet>(std::vector<WbemObjectPtr>{prototype});
+            return S_OK;
+        }
+        factory = InstanceQueryProducer(std::move(classes), parsed, server, FNameSpace);
     }
-
-    WbemInstanceSourcePtr source = entry.Source;
-    WideString server = FRepository->ServerName();
-    WbemNamespacePtr ns = FNameSpace;
-    bool project = !parsed->SelectAll();
-    WbemObjectProducerFactory factory = [source, parsed, resultClass, project, server,
-                                         ns]() -> WbemObjectProducer {
-        if (!source) return [](WbemObjectPtr&) -> HRESULT { return S_FALSE; };
-        auto inner = std::make_shared<WbemObjectProducer>(source->Enumerate());
-        return [inner, parsed, resultClass, project, server, ns](WbemObjectPtr& out) -> HRESULT {
-            for (;;) {
-                WbemObjectPtr obj;
-                HRESULT r = (*inner)(obj);
-                if (r != S_OK) return r;
-                const WbemObject& candidate = *obj;
-                if (!parsed->Matches([&candidate](const WideString& name) {
-                        return ConditionValue(candidate, name);
-                    }))
-                    continue;
-                out = project ? obj->Projected(resultClass) : obj;
-                out->SetLocation(server, ns->Name(), ns);
-                return S_OK;
-            }
-        };
-    };
 
     if (flags & wbemFlagReturnImmediately) {
         objectSet = std::make_shared<WbemObjectSet>(std::move(factory));

@@ -29,13 +29,16 @@ public:
     const std::vector<WideString>& Properties() const override { return FProperties; }
     std::vector<WideString> ReferencedProperties() const override { return FReferenced; }
     std::vector<std::pair<WideString, WideString>> QuotedComparisons() const override { return FQuoted; }
+    WqlRequired RequiredValues() const override {
+        return FWhere ? WqlRequiredValues(*FWhere) : WqlRequired{};
+    }
     bool Matches(const std::function<Variant(const WideString& name)>& lookup) const override {
         return !FWhere || WqlEvaluate(*FWhere, lookup);
     }
 };
 
 const char* const kKeywords[] = {"SELECT", "FROM", "WHERE", "AND", "OR", "NOT",
-                                 "IS", "NULL", "LIKE", "TRUE", "FALSE"};
+                                 "IS", "NULL", "LIKE", "TRUE", "FALSE", "ISA"};
 
 class Parser {
 public:
@@ -97,6 +100,12 @@ private:
         for (const auto& r : FQuery.FReferenced)
             if (WqlSameText(r, name)) return;
         FQuery.FReferenced.push_back(name);
+    }
+
+    void Unreference(const WideString& name) {
+        auto& r = FQuery.FReferenced;
+        for (auto it = r.begin(); it != r.end();)
+            it = WqlSameText(*it, name) ? r.erase(it) : it + 1;
     }
 
     std::unique_ptr<WqlNode> ParseOr(int depth) {
@@ -215,6 +224,19 @@ private:
             Advance();
             return node;
         }
+        if (left.IsProperty && IsKeyword(Peek(), "ISA")) {
+            Advance();
+            if (Peek().Kind != WqlTokenKind::String) throw ParseError{};
+            node->NodeKind = WqlNode::Isa;
+            node->Property = left.Name;
+            node->Pattern = Peek().Text;
+            Advance();
+            // __THIS stands for the object itself and is no property to look up.
+            if (WqlSameText(left.Name, W("__THIS"))) Unreference(left.Name);
+            return node;
+        }
+        // __THIS means something only before ISA.
+        if (left.IsProperty && WqlSameText(left.Name, W("__THIS"))) throw ParseError{};
         node->NodeKind = WqlNode::Compare;
         switch (Peek().Kind) {
         case WqlTokenKind::Equal: node->Op = WqlOp::Equal; break;

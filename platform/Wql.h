@@ -1,16 +1,26 @@
 #pragma once
 // The WQL engine: parses "SELECT * | prop, ... FROM Class [WHERE condition]" and
-// evaluates the condition against one object's property values.
+// evaluates the condition against one object's property values (and, for
+// "__THIS ISA 'Class'", its __CLASS and __DERIVATION).
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/ComTypes.h"
+#include "platform/TextCompare.h"
 #include "rtl/Variant.h"
 #include "rtl/WideString.h"
 
 namespace veskin {
+
+// A value a condition requires a property to equal (see WqlQuery::RequiredValues).
+struct WqlRequiredValue {
+    WideString Text;
+    bool Quoted = false;  // a string literal (else a number)
+};
+using WqlRequired = std::map<WideString, std::vector<WqlRequiredValue>, TextLessW>;
 
 class WqlQuery {
 public:
@@ -28,6 +38,10 @@ public:
     // as written and the literal's text (callers check that the text converts to the
     // property's type).
     virtual std::vector<std::pair<WideString, WideString>> QuotedComparisons() const = 0;
+    // The properties the WHERE condition requires to equal one of some literals, with
+    // the literals' text: "A = 1 AND B = 'x'" gives A: {1}, B: {x}; "A = 1 OR A = 2"
+    // gives A: {1, 2}. An object lacking such a value cannot match.
+    virtual WqlRequired RequiredValues() const = 0;
     // The WHERE condition for one object (true when there is none). lookup gives the
     // value of a property by name (any letter case); null for a null value.
     virtual bool Matches(const std::function<Variant(const WideString& name)>& lookup) const = 0;

@@ -1,5 +1,7 @@
 #include "platform/WqlAst.h"
 
+#include "platform/WbemObject.h"
+
 namespace veskin {
 
 namespace {
@@ -125,6 +127,25 @@ bool EvaluateCompare(const WqlNode& node, const WqlLookup& lookup) {
     return false;  // the parser never builds literal-to-literal comparisons
 }
 
+// The object or an embedded object is of the class or derived from it.
+bool EvaluateIsa(const WqlNode& node, const WqlLookup& lookup) {
+    if (WqlSameText(node.Property, W("__THIS"))) {
+        auto name = WqlValueAsText(lookup(u"__CLASS"));
+        if (name && WqlSameText(*name, node.Pattern)) return true;
+        const Variant bases = lookup(u"__DERIVATION");
+        if (!bases.IsArray()) return false;
+        for (int i = bases.ArrayLowBound(); i <= bases.ArrayHighBound(); ++i) {
+            auto base = WqlValueAsText(bases.GetElement(i));
+            if (base && WqlSameText(*base, node.Pattern)) return true;
+        }
+        return false;
+    }
+    const Variant v = lookup(node.Property).Deref();
+    if (v.VarType() != varDispatch && v.VarType() != varUnknown) return false;
+    auto embedded = std::dynamic_pointer_cast<WbemObject>(v.RawInterface());
+    return embedded && embedded->Class()->IsA(node.Pattern);
+}
+
 }  // namespace
 
 bool WqlEvaluate(const WqlNode& node, const WqlLookup& lookup) {
@@ -150,6 +171,8 @@ bool WqlEvaluate(const WqlNode& node, const WqlLookup& lookup) {
         if (!text) return false;
         return WqlLike(*text, node.Pattern) != node.Negate;
     }
+    case WqlNode::Isa:
+        return EvaluateIsa(node, lookup);
     }
     return false;
 }

@@ -81,6 +81,15 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
             continue;
         }
         if (words.empty() || words[0].front() == '#') continue;
+        if (words[0] == "superclass") {
+            if (words.size() != 2 || !result.Superclass.empty()) fail("superclass wants one name, once");
+            else result.Superclass = std::string(words[1]);
+            continue;
+        }
+        if (words[0] == "abstract" && words.size() == 1) {
+            result.IsAbstract = true;
+            continue;
+        }
         const std::string name(words[0]);
         if (words.size() < 2) {
             fail(name + " has no type");
@@ -111,19 +120,37 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
     return result;
 }
 
-WbemClassPtr NativeSchemaClass(std::string_view className) {
-    static std::mutex lock;
-    static std::map<std::string, WbemClassPtr, std::less<>> built;
-    std::lock_guard<std::mutex> guard(lock);
+namespace {
+
+WbemClassPtr BuildSchemaClass(std::map<std::string, WbemClassPtr, std::less<>>& built,
+                              std::string_view className, int depth) {
     if (auto it = built.find(className); it != built.end()) return it->second;
+    if (depth > 32) throw std::logic_error(std::string(className) + ".schema: superclasses form a loop");
     for (const auto& schema : EmbeddedClassSchemas()) {
         if (schema.ClassName != className) continue;
         ParsedClassSchema parsed = ParseClassSchema(className, schema.Text);
         if (!parsed.Errors.empty())
             throw std::logic_error(std::string(className) + ".schema " + parsed.Errors.front());
-        return built.emplace(std::string(className), parsed.Class).first->second;
+        std::vector<WideString> derivation;
+        if (!parsed.Superclass.empty()) {
+            WbemClassPtr base = BuildSchemaClass(built, parsed.Superclass, depth + 1);
+            derivation.push_back(base->Name());
+            derivation.insert(derivation.end(), base->Derivation().begin(), base->Derivation().end());
+        }
+        auto cls = WbemClass::Make(parsed.Class->Name(), parsed.Class->Properties(), std::move(derivation),
+                                   parsed.IsAbstract);
+        return built.emplace(std::string(className), cls).first->second;
     }
     throw std::logic_error("no class schema for " + std::string(className));
+}
+
+}  // namespace
+
+WbemClassPtr NativeSchemaClass(std::string_view className) {
+    static std::mutex lock;
+    static std::map<std::string, WbemClassPtr, std::less<>> built;
+    std::lock_guard<std::mutex> guard(lock);
+    return BuildSchemaClass(built, className, 0);
 }
 
 }  // namespace veskin

@@ -18,13 +18,16 @@ struct ClassSchemaText {
 const std::vector<ClassSchemaText>& EmbeddedClassSchemas();
 
 struct ParsedClassSchema {
-    WbemClassPtr Class;               // the lines that could be read
+    WbemClassPtr Class;               // the lines that could be read (derivation not yet known)
+    std::string Superclass;           // the "superclass" line's name; empty for a root class
+    bool IsAbstract = false;          // an "abstract" line: the class has no provider
     std::vector<std::string> Errors;  // "line N: what is wrong"
 };
 ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view text);
 
-// The class of that name built from its data file, once. A missing or faulty file is a
-// fault of the build: std::logic_error.
+// The class of that name built from its data file, once, with its superclasses' chain
+// (each superclass from its own file). A missing or faulty file is a fault of the
+// build: std::logic_error.
 WbemClassPtr NativeSchemaClass(std::string_view className);
 
 }  // namespace veskin

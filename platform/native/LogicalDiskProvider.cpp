@@ -20,6 +20,9 @@ std::optional<FsSpace> StatFsSpace(const std::string& path) {
     FsSpace s;
     s.TotalBytes = static_cast<std::uint64_t>(st.f_blocks) * st.f_frsize;
     s.AvailableBytes = static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+    s.BlockSize = st.f_frsize;
+    s.Blocks = st.f_blocks;
+    s.NameMax = static_cast<std::uint32_t>(st.f_namemax);
     return s;
 }
 

@@ -2,12 +2,26 @@
 
 
 #include "platform/TextCompare.h"
+#include "platform/WbemNamespaceClass.h"
+#include "platform/native/ClassSchema.h"
+#include "platform/native/BaseBoardProvider.h"
+#include "platform/native/BiosProvider.h"
+#include "platform/native/ComputerSystemProvider.h"
+#include "platform/native/CpuPackageProvider.h"
+#include "platform/native/DiskDriveProvider.h"
+#include "platform/native/EnvironmentProvider.h"
+#include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
+#include "platform/native/ProcessCounterProvider.h"
 #include "platform/native/ProcessProvider.h"
+#include "platform/native/ProcessRateProvider.h"
 #include "platform/native/ProcessorProvider.h"
+#include "platform/native/ServiceProvider.h"
+#include "platform/native/UserAccountProvider.h"
+#include "platform/native/VolumeProvider.h"
 
 namespace veskin {
 
@@ -19,7 +33,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
         ns->AddClass(std::move(cls), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
     };
     provide(OperatingSystemClass(), [context] { return EnumerateOperatingSystem(context); });
-    provide(ProcessClass(), [context] { return EnumerateProcesses(context); });
+    ns->AddClass(ProcessClass(), std::make_shared<ProviderInstanceSource>(
+                                     [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); }));
     auto disks = std::make_shared<LogicalDiskProvider>(context);
     provide(LogicalDiskClass(), [disks] { return disks->Enumerate(); });
     auto memory = std::make_shared<MemoryProvider>(context);
@@ -27,6 +42,28 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     auto processors = std::make_shared<ProcessorProvider>(context);
     provide(ProcessorClass(), [processors] { return processors->Enumerate(); });
     provide(NetworkInterfaceClass(), [context] { return EnumerateNetworkInterfaces(context); });
+    provide(UserAccountClass(), [context] { return EnumerateUserAccounts(context); });
+    provide(GroupClass(), [context] { return EnumerateGroups(context); });
+    provide(EnvironmentClass(), [context] { return EnumerateEnvironment(context); });
+    provide(ComputerSystemClass(), [context] { return EnumerateComputerSystem(context); });
+    provide(BiosClass(), [context] { return EnumerateBios(context); });
+    provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
+    provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
+    provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
+    provide(ServiceClass(), [context] { return EnumerateServices(context); });
+    provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
+    auto processRates = std::make_shared<ProcessRateProvider>(context);
+    provide(ProcessRateClass(), [processRates] { return processRates->Enumerate(); });
+    ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
+                                    [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
+    // The superclasses of the served classes, so that queries on them find their
+    // derived classes' instances.
+    for (const auto& entry : ns->Classes())
+        for (const auto& base : entry.Class->Derivation())
+            if (WbemClassEntry known; !ns->FindClass(base, known))
+                ns->AddClass(NativeSchemaClass(WideToAnsi(base)), nullptr);
+    repository->AddNamespace(u"root");
+    AddNamespaceClasses(repository);
     return repository;
 }
 

@@ -116,7 +116,10 @@ WbemObjectPtr ReadOperatingSystem(const NativeContext& context, std::int64_t now
     row.Set("Name", StrValue(context.OsName()));
     row.Set("NumberOfLicensedUsers", U32Value(0));
     row.Set("NumberOfProcesses", U32Value(files.NumericEntries("proc").size()));
-    if (auto utmp = files.Read("run/utmp", 4 << 20)) row.Set("NumberOfUsers", U32Value(CountUtmpUsers(*utmp)));
+    // No login records means nobody is logged in; records that cannot be read as such
+    // leave the count unknown.
+    const auto utmp = files.Read("run/utmp", 4 << 20);
+    row.Set("NumberOfUsers", U32Value(utmp ? CountUtmpUsers(*utmp) : std::optional<std::uint32_t>(0)));
     row.Set("OperatingSystemSKU", U32Value(0));
     row.Set("OSProductSuite", U32Value(0));
     row.Set("OSType", U16Value(36));  // LINUX in the CIM numbering

@@ -1,5 +1,8 @@
 #include "platform/native/ProcessProvider.h"
 
+#include <algorithm>
+
+#include "platform/WqlValue.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
@@ -61,8 +64,47 @@ std::optional<std::uint64_t> Sum(std::optional<std::uint64_t> a, std::optional<s
 
 }  // namespace
 
+ProcessReads ProcessReads::For(const WbemQueryHint& hint) {
+    ProcessReads reads;
+    auto any = [&hint](std::initializer_list<const char16_t*> names) {
+        for (const char16_t* n : names)
+            if (hint.Wants(n)) return true;
+        return false;
+    };
+    reads.Status = any({u"PeakVirtualSize", u"VirtualSize", u"PeakWorkingSetSize", u"WorkingSetSize",
+                        u"PageFileUsage", u"PrivatePageCount", u"ThreadCount"});
+    reads.Io = any({u"ReadOperationCount", u"ReadTransferCount", u"WriteOperationCount", u"WriteTransferCount"});
+    reads.OpenFiles = hint.Wants(u"HandleCount");
+    reads.Names = hint.RequiredValues(u"Name");
+    return reads;
+}
+
+std::vector<std::uint32_t> ProcessIdsFor(const SystemFiles& files, const WbemQueryHint& hint) {
+    for (const char16_t* key : {u"ProcessId", u"Handle"}) {
+        const std::vector<WideString>* values = hint.RequiredValues(key);
+        if (!values) continue;
+        std::vector<std::uint32_t> pids;
+        bool allNumbers = true;
+        for (const auto& text : *values) {
+            // Only plain decimal text names one process for sure; anything else
+            // ("1.0", "0x1") is left to the full listing and the condition.
+            auto n = ToU64(WideToAnsi(text));
+            if (!n || *n > UINT32_MAX) {
+                allNumbers = false;
+                break;
+            }
+            pids.push_back(static_cast<std::uint32_t>(*n));
+        }
+        if (!allNumbers) continue;
+        std::sort(pids.begin(), pids.end());
+        pids.erase(std::unique(pids.begin(), pids.end()), pids.end());
+        return pids;
+    }
+    return files.NumericEntries("proc");
+}
+
 WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& common,
-                          std::uint32_t pid) {
+                          std::uint32_t pid, const ProcessReads& reads) {
     const SystemFiles& files = context.Files();
     const std::string dir = "proc/" + std::to_string(pid) + "/";
     auto statText = files.Read(dir + "stat", 4096);
@@ -70,26 +112,33 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     auto stat = ParseProcessStat(*statText);
     if (!stat || stat->Pid != pid) return nullptr;
 
+    // Kernel threads have an empty command line; a process that is not ours may hide
+    // its executable link: the name then falls back to the command line or the stat.
+    const std::string cmdlineBytes = files.Read(dir + "cmdline", 256 * 1024).value_or("");
+    auto exe = files.ReadLink(dir + "exe");
+    const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
+    if (reads.Names) {
+        const WideString own = AnsiToWide(name.value_or(""));
+        if (!name || std::none_of(reads.Names->begin(), reads.Names->end(),
+                                  [&own](const WideString& n) { return WqlCompareText(own, n) == 0; }))
+            return nullptr;
+    }
+
     std::optional<std::uint64_t> vmPeak, vmSize, vmHwm, vmRss, rssAnon, vmSwap, threads;
-    if (auto text = files.Read(dir + "status", 16384))
+    if (auto text = reads.Status ? files.Read(dir + "status", 16384) : std::nullopt)
         ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm},
                                {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap},
                                {"Threads", &threads}});
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
-    if (auto text = files.Read(dir + "io", 4096))
+    if (auto text = reads.Io ? files.Read(dir + "io", 4096) : std::nullopt)
         ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});
-    // Kernel threads have an empty command line; a process that is not ours may hide
-    // its executable link: the name then falls back to the command line or the stat.
-    const std::string cmdlineBytes = files.Read(dir + "cmdline", 256 * 1024).value_or("");
     std::optional<std::string> cmdline;
     if (std::string line = ParseCmdline(cmdlineBytes); !line.empty()) cmdline = std::move(line);
-    auto exe = files.ReadLink(dir + "exe");
-    auto fdCount = files.CountOpenFiles(dir + "fd");
+    auto fdCount = reads.OpenFiles ? files.CountOpenFiles(dir + "fd") : std::nullopt;
 
     const std::uint64_t ticks = static_cast<std::uint64_t>(context.ClockTicks());
     const WbemClassPtr& cls = ProcessClass();
     ValueRow row(cls);
-    const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
     row.Set("Caption", StrValue(name));
     row.Set("CommandLine", StrValue(cmdline));
     row.Set("CreationClassName", StrValue("Win32_Process"));
@@ -140,19 +189,25 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     return MakeNativeInstance(cls, std::move(row));
 }
 
-WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context) {
+WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context,
+                                      const WbemQueryHint& hint) {
     struct State {
         std::vector<std::uint32_t> Pids;
         std::size_t Next = 0;
         ProcessCommon Common;
+        std::optional<std::vector<WideString>> Names;  // the hint's, kept past the call
+        ProcessReads Reads;
     };
     auto state = std::make_shared<State>();
-    state->Pids = context->Files().NumericEntries("proc");
+    state->Pids = ProcessIdsFor(context->Files(), hint);
     state->Common = ProcessCommon::Read(*context);
+    state->Reads = ProcessReads::For(hint);
+    if (state->Reads.Names) state->Names = *state->Reads.Names;
+    state->Reads.Names = state->Names ? &*state->Names : nullptr;
     return [state, context](WbemObjectPtr& out) -> HRESULT {
         while (state->Next < state->Pids.size()) {
             std::uint32_t pid = state->Pids[state->Next++];
-            if (auto obj = ReadProcess(*context, state->Common, pid)) {
+            if (auto obj = ReadProcess(*context, state->Common, pid, state->Reads)) {
                 out = std::move(obj);
                 return S_OK;
             }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/WbemInstanceSource.h"
 #include "platform/WbemObjectSet.h"
 #include "platform/native/NativeContext.h"
 
@@ -21,12 +22,31 @@ struct ProcessCommon {
     static ProcessCommon Read(const NativeContext& context);
 };
 
-// The instance of one process; null when the process is gone or its stat unreadable.
-WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& common,
-                          std::uint32_t pid);
+// Which of a process's files a query needs besides stat, cmdline and exe (those give
+// the keys and the name): status for the memory and thread figures, io for the
+// transfer counts, fd for the handle count. Its names are what the query asks for
+// (wanted: the select list and the properties WHERE tests; null: all).
+struct ProcessReads {
+    bool Status = true, Io = true, OpenFiles = true;
+    // Name must equal one of these (WQL's text comparison) or the process is skipped
+    // before its other files are read; null: any name.
+    const std::vector<WideString>* Names = nullptr;
+    static ProcessReads For(const WbemQueryHint& hint);
+};
 
-// Lists the process ids when called and reads each process when the producer reaches it.
-WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context);
+// The instance of one process; null when the process is gone or its stat unreadable,
+// or when its name is not among reads.Names.
+WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& common,
+                          std::uint32_t pid, const ProcessReads& reads = {});
+
+// The processes a query can match: those its ProcessId or Handle equalities name (in
+// ascending order, whether they exist or not), else every one of proc/.
+std::vector<std::uint32_t> ProcessIdsFor(const SystemFiles& files, const WbemQueryHint& hint);
+
+// Lists the process ids when called and reads each process when the producer reaches
+// it, only what the hint asks for.
+WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context,
+                                      const WbemQueryHint& hint = {});
 
 // Windows base priority (4 idle .. 13 high, 24 real-time) for a Linux nice value and
 // kernel priority (negative for real-time scheduling).

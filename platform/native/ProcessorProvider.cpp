@@ -1,7 +1,10 @@
 #include "platform/native/ProcessorProvider.h"
 
+#include <algorithm>
+
 #include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
+#include "platform/native/TextFields.h"
 #include "platform/WbemObject.h"
 
 namespace veskin {
@@ -11,11 +14,38 @@ WbemClassPtr ProcessorClass() {
     return cls;
 }
 
+std::optional<CStateCounters> ReadCStates(const SystemFiles& files, int cpu) {
+    const std::string dir = "sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/cpuidle";
+    std::vector<std::uint64_t> states;  // "stateK" folders by K (the names sort as text)
+    for (const auto& entry : files.Entries(dir))
+        if (entry.rfind("state", 0) == 0)
+            if (auto k = ToU64(std::string_view(entry).substr(5))) states.push_back(*k);
+    std::sort(states.begin(), states.end());
+    CStateCounters c;
+    std::size_t level = 0;
+    bool any = false;
+    for (std::uint64_t k : states) {
+        const std::string state = dir + "/state" + std::to_string(k) + "/";
+        if (files.ReadLine(state + "name").value_or("") == "POLL") continue;  // busy waiting, no C-state
+        auto usage = ToU64(files.ReadLine(state + "usage").value_or(""));
+        auto micros = ToU64(files.ReadLine(state + "time").value_or(""));
+        const std::size_t slot = std::min<std::size_t>(level++, 2);
+        if (!usage || !micros) continue;
+        c.Entries[slot] += *usage;
+        c.Micros[slot] += *micros;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return c;
+}
+
 ProcessorSample ProcessorSample::Read(const SystemFiles& files) {
     ProcessorSample s;
     if (auto text = files.Read("proc/stat")) s.Stat = ParseProcStat(*text);
     if (auto text = files.Read("proc/interrupts")) s.Interrupts = ParseCpuColumnSums(*text);
     if (auto text = files.Read("proc/softirqs")) s.SoftIrqs = ParseCpuColumnSums(*text);
+    for (const auto& cpu : s.Stat.Cpus)
+        if (auto c = ReadCStates(files, cpu.Index)) s.CStates.emplace(cpu.Index, *c);
     return s;
 }
 
@@ -43,6 +73,33 @@ std::optional<std::uint64_t> Rate(std::optional<std::uint64_t> before, std::opti
                                   double seconds) {
     if (!before || !after || seconds <= 0) return std::nullopt;
     return static_cast<std::uint64_t>(static_cast<double>(CounterDelta(*before, *after)) / seconds);
+}
+
+// C1..C3 transitions per second and shares of the interval, of one processor or (index
+// -1) of all: transitions summed, shares averaged over the processors counted.
+void SetCStates(ValueRow& row, int index, const SamplePair<ProcessorSample>& samples) {
+    if (samples.Seconds <= 0) return;
+    std::array<std::uint64_t, 3> entries{}, micros{};
+    std::size_t cpus = 0;
+    for (const auto& [cpu, after] : samples.After.CStates) {
+        if (index >= 0 && cpu != index) continue;
+        auto before = samples.Before.CStates.find(cpu);
+        if (before == samples.Before.CStates.end()) continue;  // no interval yet
+        ++cpus;
+        for (std::size_t i = 0; i < 3; ++i) {
+            entries[i] += CounterDelta(before->second.Entries[i], after.Entries[i]);
+            micros[i] += CounterDelta(before->second.Micros[i], after.Micros[i]);
+        }
+    }
+    if (cpus == 0) return;
+    const double intervalMicros = samples.Seconds * 1e6 * static_cast<double>(cpus);
+    static const char* const kTransitions[] = {"C1TransitionsPersec", "C2TransitionsPersec", "C3TransitionsPersec"};
+    static const char* const kShares[] = {"PercentC1Time", "PercentC2Time", "PercentC3Time"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        row.Set(kTransitions[i], U64Value(static_cast<std::uint64_t>(static_cast<double>(entries[i]) / samples.Seconds)));
+        const double share = static_cast<double>(micros[i]) * 100 / intervalMicros;
+        row.Set(kShares[i], U64Value(static_cast<std::uint64_t>(std::min(share, 100.0))));
+    }
 }
 
 WbemObjectPtr BuildOne(const std::string& name, const CpuTimes& a, const CpuTimes& b, int index,
@@ -80,6 +137,7 @@ WbemObjectPtr BuildOne(const std::string& name, const CpuTimes& a, const CpuTime
     row.Set("InterruptsPersec", U32Value(Rate(intrBefore, intrAfter, samples.Seconds)));
     row.Set("DPCsQueuedPersec", U32Value(Rate(Column(samples.Before.SoftIrqs, index),
                                               Column(samples.After.SoftIrqs, index), samples.Seconds)));
+    SetCStates(row, index, samples);
     return MakeNativeInstance(cls, std::move(row));
 }
 

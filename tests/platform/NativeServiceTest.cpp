@@ -18,70 +18,12 @@
 #include "platform/native/ProcessorProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/TextFields.h"
+#include "tests/platform/NativeTestSupport.h"
 
 namespace veskin {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FixtureRoot(const char* name) {
-    const char* src = std::getenv("VESKIN_SOURCE_DIR");
-    fs::path base = src ? fs::path(src) / "tests" / "platform" : fs::path(__FILE__).parent_path();
-    return (base / "fixtures" / name).string();
-}
-
-struct Service {
-    std::shared_ptr<const NativeContext> Context;
-    ISWbemServicesPtr Services;
-};
-
-Service Connect(const std::string& root) {
-    Service s;
-    s.Context = std::make_shared<const NativeContext>(root);
-    auto locator = MakeNativeLocator(s.Context, MakeNativeRepository(s.Context));
-    EXPECT_EQ(locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, s.Services), S_OK);
-    return s;
-}
-
-HRESULT Query(const ISWbemServicesPtr& services, const char* wql, std::vector<WbemObjectPtr>& out,
-              std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
-    out.clear();
-    ISWbemObjectSetPtr set;
-    HRESULT hr = services->ExecQuery(W(wql), u"WQL", flags, nullptr, set);
-    if (Failed(hr)) return hr;
-    IInterfacePtr e;
-    hr = set->get__NewEnum(e);
-    if (Failed(hr)) return hr;
-    auto en = IntfCast<IEnumVARIANT>(e);
-    for (;;) {
-        Variant v;
-        std::uint32_t fetched = 0;
-        hr = en->Next(1, &v, &fetched);
-        if (Failed(hr)) return hr;
-        if (fetched != 1) return S_OK;
-        out.push_back(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()));
-    }
-}
-
-std::vector<WbemObjectPtr> All(const ISWbemServicesPtr& services, const char* wql) {
-    std::vector<WbemObjectPtr> out;
-    EXPECT_EQ(Query(services, wql, out), S_OK) << wql;
-    return out;
-}
-
-// A value as test text: strings as they are, numbers in decimal, "<null>" for null.
-std::string Val(const WbemObjectPtr& obj, const char* name) {
-    Variant v = obj->GetValue(W(name));
-    switch (v.VarType()) {
-    case varNull: return "<null>";
-    case varOleStr: return WideToAnsi(v.RawOleStr());
-    case varBoolean: return v.RawBool() ? "TRUE" : "FALSE";
-    case varSmallint:
-    case varInteger:
-    case varByte: return std::to_string(v.RawInt());
-    default: return "<type " + std::to_string(v.VarType()) + ">";
-    }
-}
 
 WbemObjectPtr ByName(const std::vector<WbemObjectPtr>& objects, const std::string& name) {
     for (const auto& o : objects)
@@ -92,7 +34,17 @@ WbemObjectPtr ByName(const std::vector<WbemObjectPtr>& objects, const std::strin
 const char* const kClasses[] = {
     "Win32_OperatingSystem", "Win32_Process", "Win32_PerfFormattedData_PerfDisk_LogicalDisk",
     "Win32_PerfFormattedData_PerfOS_Memory", "Win32_PerfFormattedData_PerfOS_Processor",
-    "Win32_PerfRawData_Tcpip_NetworkInterface"};
+    "Win32_PerfRawData_Tcpip_NetworkInterface", "Win32_UserAccount", "Win32_Group", "Win32_Environment",
+    "Win32_ComputerSystem", "Win32_BIOS", "Win32_BaseBoard", "Win32_LogicalDisk", "Win32_Processor", "Win32_DiskDrive", "Win32_Service",
+    "Win32_PerfRawData_PerfProc_Process", "Win32_PerfFormattedData_PerfProc_Process"};
+// Superclasses of the served classes: they have data files but no provider.
+const char* const kAbstractClasses[] = {
+    "CIM_ManagedSystemElement", "CIM_LogicalElement", "CIM_Process", "CIM_OperatingSystem",
+    "CIM_StatisticalInformation", "Win32_Perf", "Win32_PerfFormattedData", "Win32_PerfRawData",
+    "Win32_Account", "CIM_SystemResource", "CIM_System", "CIM_ComputerSystem", "CIM_UnitaryComputerSystem",
+    "CIM_SoftwareElement", "CIM_BIOSElement", "CIM_PhysicalElement", "CIM_PhysicalPackage", "CIM_Card",
+    "CIM_LogicalDevice", "CIM_StorageExtent", "CIM_LogicalDisk", "CIM_Processor", "CIM_MediaAccessDevice",
+    "CIM_DiskDrive", "CIM_Service", "Win32_BaseService"};
 
 // Every value is in the delivered form of its property's CIM type.
 void ExpectDeliveredForms(const WbemObjectPtr& obj) {
@@ -129,20 +81,40 @@ TEST(NativeSchema, EveryServedClassIsBuiltFromItsDataFile) {
     ASSERT_TRUE(ns);
     std::map<std::string, std::string_view> files;
     for (const auto& schema : EmbeddedClassSchemas()) files.emplace(schema.ClassName, schema.Text);
-    std::set<std::string> served;
+    std::set<std::string> served, abstract;
     for (const auto& entry : ns->Classes()) {
         const std::string name = WideToAnsi(entry.Class->Name());
-        served.insert(name);
+        if (name.rfind("__", 0) == 0) continue;  // the system classes are no data of ours
+        (entry.Source ? served : abstract).insert(name);
         auto file = files.find(name);
         ASSERT_NE(file, files.end()) << "no data file for " << name;
         ParsedClassSchema parsed = ParseClassSchema(name, file->second);
         EXPECT_EQ(parsed.Errors, std::vector<std::string>{}) << name;
+        EXPECT_EQ(parsed.IsAbstract, !entry.Source) << name;
+        // A derived class has every property of its superclass, with its type, and
+        // the same keys where the superclass has keys.
+        if (!parsed.Superclass.empty()) {
+            ASSERT_FALSE(entry.Class->Derivation().empty()) << name;
+            EXPECT_EQ(WideToAnsi(entry.Class->Derivation().front()), parsed.Superclass) << name;
+            const WbemClassPtr base = NativeSchemaClass(parsed.Superclass);
+            for (const auto& p : base->Properties()) {
+                const WbemPropertyDef* own = FindProperty(entry.Class, WideToAnsi(p.Name).c_str());
+                ASSERT_TRUE(own) << name << " lacks " << WideToAnsi(p.Name) << " of " << parsed.Superclass;
+                EXPECT_EQ(own->CimType, p.CimType) << name << "." << WideToAnsi(p.Name);
+                EXPECT_EQ(own->IsArray, p.IsArray) << name << "." << WideToAnsi(p.Name);
+                if (!base->KeyIndexes().empty()) {
+                    EXPECT_EQ(own->IsKey(), p.IsKey()) << name << "." << WideToAnsi(p.Name);
+                }
+            }
+        }
         ASSERT_EQ(entry.Class->PropertyCount(), parsed.Class->PropertyCount()) << name;
         for (std::size_t i = 0; i < parsed.Class->PropertyCount(); ++i)
             EXPECT_EQ(PropertyText(entry.Class->Properties()[i]), PropertyText(parsed.Class->Properties()[i])) << name;
     }
     EXPECT_EQ(served, (std::set<std::string>(std::begin(kClasses), std::end(kClasses))));
-    for (const auto& [name, text] : files) EXPECT_TRUE(served.count(name)) << name << " has no provider";
+    EXPECT_EQ(abstract, (std::set<std::string>(std::begin(kAbstractClasses), std::end(kAbstractClasses))));
+    for (const auto& [name, text] : files)
+        EXPECT_TRUE(served.count(name) || abstract.count(name)) << name << " has no provider and derives no class";
 
     // The files carry the documented classes whole (so a damaged file shows here).
     const std::map<std::string, std::size_t> counts = {
@@ -225,7 +197,9 @@ TEST(NativeService, OperatingSystemFromFixture) {
     EXPECT_EQ(Val(o, "SerialNumber"), "0123456789abcdef0123456789abcdef");
     EXPECT_EQ(Val(o, "DataExecutionPrevention_Available"), "TRUE");
     EXPECT_EQ(Val(o, "PAEEnabled"), "TRUE");
-    EXPECT_EQ(Val(o, "NumberOfUsers"), "<null>");  // no utmp in the tree
+    EXPECT_EQ(Val(o, "NumberOfUsers"), "0");  // no login records in the tree
+    EXPECT_EQ(CountUtmpUsers(""), std::optional<std::uint32_t>(0));
+    EXPECT_FALSE(CountUtmpUsers("not whole records"));  // unknown, not zero
     EXPECT_EQ(Val(o, "InstallDate"), "<null>");
     EXPECT_EQ(Val(o, "LocalDateTime").size(), 25u);
     ASSERT_TRUE(o->GetValue(u"MUILanguages").IsArray());
@@ -418,7 +392,36 @@ TEST(NativeService, FormattedProcessorShares) {
     EXPECT_EQ(Val(cpu0, "InterruptsPersec"), "500");
     EXPECT_EQ(Val(total, "InterruptsPersec"), "1000");  // from the intr line
     EXPECT_EQ(Val(cpu0, "DPCsQueuedPersec"), "10");
-    EXPECT_EQ(Val(cpu0, "C1TransitionsPersec"), "<null>");
+    EXPECT_EQ(Val(cpu0, "C1TransitionsPersec"), "<null>");  // no cpuidle counters
+
+    // Idle states: C1 and C2 of cpu0 and cpu1; deeper states count as C3.
+    a.Stat = ParseProcStat("cpu 0 0 0 0 0 0 0 0\ncpu0 0 0 0 0 0 0 0 0\ncpu1 0 0 0 0 0 0 0 0\n");
+    b.Stat = a.Stat;
+    a.CStates[0] = {{100, 10, 0}, {100000, 200000, 0}};
+    b.CStates[0] = {{300, 30, 4}, {500000, 1200000, 2000000}};
+    a.CStates[1] = {{0, 0, 0}, {0, 0, 0}};
+    b.CStates[1] = {{100, 0, 0}, {1000000, 0, 0}};
+    auto idle = BuildProcessors({a, b, 2.0});
+    auto idle0 = ByName(idle, "0");
+    EXPECT_EQ(Val(idle0, "C1TransitionsPersec"), "100");
+    EXPECT_EQ(Val(idle0, "C2TransitionsPersec"), "10");
+    EXPECT_EQ(Val(idle0, "C3TransitionsPersec"), "2");
+    EXPECT_EQ(Val(idle0, "PercentC1Time"), "20");  // 0.4 s of 2 s
+    EXPECT_EQ(Val(idle0, "PercentC2Time"), "50");
+    EXPECT_EQ(Val(idle0, "PercentC3Time"), "100");  // more than the interval: capped
+    auto idleTotal = ByName(idle, "_Total");
+    EXPECT_EQ(Val(idleTotal, "C1TransitionsPersec"), "150");
+    EXPECT_EQ(Val(idleTotal, "PercentC1Time"), "35");  // (0.4 + 1.0) s of 2 x 2 s
+    a.CStates.erase(1);  // cpu1 had no counters before: it has no interval yet
+    EXPECT_EQ(Val(ByName(BuildProcessors({a, b, 2.0}), "1"), "PercentC1Time"), "<null>");
+
+    // From the folders: POLL left out, state10 after state3, the third state and deeper in C3.
+    NativeContext fixture(FixtureRoot("native-basic"));
+    auto c0 = ReadCStates(fixture.Files(), 0);
+    ASSERT_TRUE(c0);
+    EXPECT_EQ(c0->Entries, (std::array<std::uint64_t, 3>{10, 20, 30 + 40}));
+    EXPECT_EQ(c0->Micros, (std::array<std::uint64_t, 3>{1000, 2000, 3000 + 4000}));
+    EXPECT_FALSE(ReadCStates(fixture.Files(), 1));
 
     // Identical samples (no ticks elapsed) leave the shares null instead of dividing by zero.
     auto same = BuildProcessors({b, b, 0.1});

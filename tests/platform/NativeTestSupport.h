@@ -1,0 +1,77 @@
+#pragma once
+// What the tests of the native service share: the fixture trees, a connection to a
+// service over one, running a query to the end, and values as comparable text.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/WbemObject.h"
+#include "platform/native/NativeService.h"
+
+namespace veskin {
+
+inline std::string FixtureRoot(const char* name) {
+    const char* src = std::getenv("VESKIN_SOURCE_DIR");
+    namespace fs = std::filesystem;
+    fs::path base = src ? fs::path(src) / "tests" / "platform" : fs::path(__FILE__).parent_path();
+    return (base / "fixtures" / name).string();
+}
+
+struct Service {
+    std::shared_ptr<const NativeContext> Context;
+    ISWbemServicesPtr Services;
+};
+
+inline Service Connect(const std::string& root) {
+    Service s;
+    s.Context = std::make_shared<const NativeContext>(root);
+    auto locator = MakeNativeLocator(s.Context, MakeNativeRepository(s.Context));
+    EXPECT_EQ(locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, s.Services), S_OK);
+    return s;
+}
+
+inline HRESULT Query(const ISWbemServicesPtr& services, const char* wql, std::vector<WbemObjectPtr>& out,
+              std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
+    out.clear();
+    ISWbemObjectSetPtr set;
+    HRESULT hr = services->ExecQuery(W(wql), u"WQL", flags, nullptr, set);
+    if (Failed(hr)) return hr;
+    IInterfacePtr e;
+    hr = set->get__NewEnum(e);
+    if (Failed(hr)) return hr;
+    auto en = IntfCast<IEnumVARIANT>(e);
+    for (;;) {
+        Variant v;
+        std::uint32_t fetched = 0;
+        hr = en->Next(1, &v, &fetched);
+        if (Failed(hr)) return hr;
+        if (fetched != 1) return S_OK;
+        out.push_back(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()));
+    }
+}
+
+inline std::vector<WbemObjectPtr> All(const ISWbemServicesPtr& services, const char* wql) {
+    std::vector<WbemObjectPtr> out;
+    EXPECT_EQ(Query(services, wql, out), S_OK) << wql;
+    return out;
+}
+
+// A value as test text: strings as they are, numbers in decimal, "<null>" for null.
+inline std::string Val(const WbemObjectPtr& obj, const char* name) {
+    Variant v = obj->GetValue(W(name));
+    switch (v.VarType()) {
+    case varNull: return "<null>";
+    case varOleStr: return WideToAnsi(v.RawOleStr());
+    case varBoolean: return v.RawBool() ? "TRUE" : "FALSE";
+    case varSmallint:
+    case varInteger:
+    case varByte: return std::to_string(v.RawInt());
+    default: return "<type " + std::to_string(v.VarType()) + ">";
+    }
+}
+
+
+}  // namespace veskin
