@@ -22,12 +22,25 @@ namespace {
 
 using test::TJson;
 
+// The classes with instances of their own. Base classes answer their derived classes'
+// instances, whose properties differ from one object to the next, which the regular
+// table does not show (the irregular view does); system classes are left out too.
 std::vector<std::string> NativeClassNames() {
     const WbemRepositoryPtr repository = MakeNativeRepository(std::make_shared<NativeContext>());
     std::vector<std::string> names;
     for (const WbemClassEntry& entry : repository->FindNamespace(u"root\\cimv2")->Classes())
-        names.push_back(WideToAnsi(entry.Class->Name()));
+        if (entry.Source && !entry.Class->IsAbstract() && entry.Class->Name().rfind(u"__", 0) != 0)
+            names.push_back(WideToAnsi(entry.Class->Name()));
     return names;
+}
+
+// Classes that have instances on any Linux computer; the others (SMBIOS, services,
+// disks) may have none on a container or a virtual machine.
+bool AlwaysHasInstances(const std::string& name) {
+    for (const char* always : {"Win32_OperatingSystem", "Win32_Process", "Win32_ComputerSystem", "Win32_Processor",
+                               "Win32_UserAccount", "Win32_Group", "Win32_Environment"})
+        if (name == always) return true;
+    return false;
 }
 
 // The whole numbers of a text ("12/09/26 15:39:26" -> 12 9 26 15 39 26).
@@ -141,7 +154,9 @@ TEST(JsonAgreesWithTable, SameRecordInTheProcess) {
         TBothRenderings sink;
         const TQueryOutcome outcome = RunQuery(request, sink);
         EXPECT_EQ(outcome.Failure, TQueryFailure::None) << outcome.Message;
-        EXPECT_GT(sink.Rows, 0);
+        if (AlwaysHasInstances(name)) {
+            EXPECT_GT(sink.Rows, 0);
+        }
     }
 }
 
@@ -204,6 +219,10 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
         ASSERT_EQ(json.ExitCode, 0);
         ASSERT_EQ(table.ExitCode, 0);
         const std::vector<std::string> tableLines = Lines(table.Output);
+        if (tableLines.empty() && !AlwaysHasInstances(name)) {
+            EXPECT_TRUE(Lines(json.Output).empty()) << json.Output;  // no instances in either form
+            continue;
+        }
         ASSERT_GE(tableLines.size(), 2u);
         const std::vector<std::string> names = TableCells(tableLines[0]);
         const bool processes = name == "Win32_Process";
@@ -251,7 +270,9 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
                 EXPECT_TRUE(Agrees(value, cells[i], stable)) << names[i] << " in row " << r;
             }
         }
-        EXPECT_GT(paired, 0);
+        if (AlwaysHasInstances(name)) {
+            EXPECT_GT(paired, 0);
+        }
     }
 }
 
