@@ -26,6 +26,19 @@ TEST(WsmanFaults, WmiErrorCodeWinsOverWsmanFault) {
     EXPECT_EQ(f.Message, "Invalid class");
 }
 
+// A fault always fails: an error_Code that is no failure code gives way to the
+// WSManFault's code (found by the fuzzer).
+TEST(WsmanFaults, AFaultWhoseWmiCodeIsNoFailureStillFails) {
+    std::string body = Fixture("fault_wmierror.xml");
+    const auto at = body.find("2147749904");
+    ASSERT_NE(at, std::string::npos);
+    body.replace(at, 10, "1073874952");
+    HRESULT code = S_OK;
+    std::string message;
+    ASSERT_TRUE(DecodeWsmanFault(body, code, message));
+    EXPECT_TRUE(Failed(code));
+}
+
 TEST(WsmanFaults, OlderServersWsmanFaultWrappingAProviderFault) {
     Fault f = Decode("fault_wsmanfault.xml");
     EXPECT_EQ(f.Code, WSMAN_E_UNKNOWN_CLASS);
