@@ -21,6 +21,19 @@ WbemObjectSet::WbemObjectSet(std::vector<WbemObjectPtr> objects) {
     };
 }
 
+HRESULT WbemObjectSet::ForQuery(WbemObjectProducerFactory factory, std::int32_t flags,
+                                ISWbemObjectSetPtr& objectSet) {
+    if (flags & wbemFlagReturnImmediately) {
+        objectSet = std::make_shared<WbemObjectSet>(std::move(factory));
+        return S_OK;
+    }
+    std::vector<WbemObjectPtr> objects;
+    const HRESULT hr = Collect(factory, objects);
+    if (Failed(hr)) return hr;
+    objectSet = std::make_shared<WbemObjectSet>(std::move(objects));
+    return S_OK;
+}
+
 HRESULT WbemObjectSet::Collect(const WbemObjectProducerFactory& factory,
                                std::vector<WbemObjectPtr>& objects) {
     objects.clear();

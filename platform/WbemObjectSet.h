@@ -20,6 +20,9 @@ public:
     // A set of objects made beforehand.
     explicit WbemObjectSet(std::vector<WbemObjectPtr> objects);
 
+    // The result of a query: with wbemFlagReturnImmediately in flags a lazy set over
+    // factory, otherwise a set of every object made now (a failure fails the query).
+    static HRESULT ForQuery(WbemObjectProducerFactory factory, std::int32_t flags, ISWbemObjectSetPtr& objectSet);
     // Runs the producer to its end: S_OK with every object, or the producer's failure.
     static HRESULT Collect(const WbemObjectProducerFactory& factory,
                            std::vector<WbemObjectPtr>& objects);

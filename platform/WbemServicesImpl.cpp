@@ -150,15 +150,7 @@ HRESULT WbemServicesImpl::ExecQuery(const WideString& query, const WideString& q
         factory = InstanceQueryProducer(std::move(classes), parsed, server, FNameSpace);
     }
 
-    if (flags & wbemFlagReturnImmediately) {
-        objectSet = std::make_shared<WbemObjectSet>(std::move(factory));
-        return S_OK;
-    }
-    std::vector<WbemObjectPtr> objects;
-    hr = WbemObjectSet::Collect(factory, objects);
-    if (Failed(hr)) return hr;
-    objectSet = std::make_shared<WbemObjectSet>(std::move(objects));
-    return S_OK;
+    return WbemObjectSet::ForQuery(std::move(factory), flags, objectSet);
 }
 
 HRESULT WbemServicesImpl::get_Security_(ISWbemSecurityPtr& security) {

@@ -93,16 +93,7 @@ HRESULT WsmanServices::ExecQuery(const WideString& query, const WideString& quer
     }
     if (flags & wbemQueryFlagPrototype) return Prototype(request, objectSet);
 
-    WbemObjectProducerFactory factory = WsmanQueryFactory(FSession, request);
-    if (flags & wbemFlagReturnImmediately) {
-        objectSet = std::make_shared<WbemObjectSet>(std::move(factory));
-        return S_OK;
-    }
-    std::vector<WbemObjectPtr> objects;
-    HRESULT hr = WbemObjectSet::Collect(factory, objects);
-    if (Failed(hr)) return hr;
-    objectSet = std::make_shared<WbemObjectSet>(std::move(objects));
-    return S_OK;
+    return WbemObjectSet::ForQuery(WsmanQueryFactory(FSession, request), flags, objectSet);
 }
 
 HRESULT WsmanServices::get_Security_(ISWbemSecurityPtr& security) {
