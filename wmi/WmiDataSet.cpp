@@ -112,6 +112,7 @@ void TWmiDataSet::InternalOpen() {
 void TWmiDataSet::InternalClose() {
     // Default fields are destroyed by the framework right after this hook.
     FStore.reset();
+    FPropertySlots.clear();
 }
 
 void TWmiDataSet::InternalInitFieldDefs() {

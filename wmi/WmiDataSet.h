@@ -12,6 +12,7 @@
 #include "wmi/WmiDataSetFieldDefs.h"
 #include "wmi/WmiDataSetFields.h"
 #include "wmi/WmiDataSetStore.h"
+#include "wmi/WmiDataSetValues.h"
 #include "wmi/WmiObjectProvider.h"
 
 namespace veskin {
@@ -117,6 +118,8 @@ private:
     bool FIrregularView = false;
     TFieldDefs FRecordFieldDefs;
     bool FReadOnly = true;
+    // Per field number: where the field's property sits in the records' class.
+    std::vector<TWmiPropertySlot> FPropertySlots;
 };
 
 // The published form of the record set.

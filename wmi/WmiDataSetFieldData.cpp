@@ -47,7 +47,9 @@ bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
         if (data != nullptr) *static_cast<Variant*>(data) = Variant::FromDispatch(record->WmiObject);
         return true;
     }
-    const Variant value = ReadCachedProperty(*record, field->FieldName());
+    const auto slot = static_cast<std::size_t>(field->FieldNo() > 0 ? field->FieldNo() : 0);
+    if (slot >= FPropertySlots.size()) FPropertySlots.resize(slot + 1);
+    const Variant& value = ReadCachedProperty(*record, field->FieldName(), FPropertySlots[slot]);
     if (value.IsNull()) return false;
     return PropertyToFieldData(field, value, data);
 }

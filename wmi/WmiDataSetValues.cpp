@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/WbemObject.h"
 #include "wmi/WmiErr.h"
 #include "wmi/WmiUtil.h"
 
@@ -26,6 +27,23 @@ Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name) {
     const Variant value = WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
     record.ValueCache.Add(name, value);
     return value;
+}
+
+const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot) {
+    return record.ValueCache.FindOrAdd(name, [&]() -> Variant {
+        // Hooks observe every Item and get_Value call, so hooked objects take the interface.
+        const auto* object = dynamic_cast<const WbemObject*>(record.WmiObject.get());
+        if (object == nullptr || object->Hooks())
+            return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
+        if (slot.Class != object->Class() || slot.Name != name) {
+            const int index = object->Class()->IndexOf(AnsiToWide(name));
+            if (index < 0) return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
+            slot.Class = object->Class();
+            slot.Name = name;
+            slot.Index = static_cast<std::size_t>(index);
+        }
+        return object->GetValue(slot.Index);
+    })->Value;
 }
 
 Variant WmiAutomationValue(const Variant& value) {

@@ -1,6 +1,10 @@
 #pragma once
 // Reading WMI property values for a record through its value cache, and making
 // values fit for assignment to a WMI property.
+#include <cstddef>
+#include <string>
+
+#include "platform/WbemClass.h"
 #include "platform/WbemScripting.h"
 #include "rtl/Variant.h"
 #include "rtl/WideString.h"
@@ -16,6 +20,19 @@ ISWbemPropertySetPtr HolderPropertySet(TInterfaceHolder& record);
 Variant ReadCachedProperty(TInterfaceHolder& record, const WideString& name);
 // The same by the 8-bit name the cache is keyed by.
 Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name);
+
+// Where one field's property was found in the class of the last record read through
+// it; the class is kept so that its address keeps identifying it.
+struct TWmiPropertySlot {
+    WbemClassPtr Class;
+    AnsiString Name;
+    std::size_t Index = 0;
+};
+
+// ReadCachedProperty for a field's property: objects of the platform's own model
+// without hooks are read by the property's index in their class, found once per class
+// and kept in slot. The reference stays valid until the record's cache is cleared.
+const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot);
 
 // The value as automation carries it: 8-bit text as UTF-16, small and unsigned
 // integers as 32-bit signed (an unsigned 32-bit value with its top bit set as a

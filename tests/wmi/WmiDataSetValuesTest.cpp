@@ -242,5 +242,29 @@ TEST(WmiWideStringField, CutsEightBitTextToItsSize) {
     EXPECT_EQ(field->AsString(), "a");
 }
 
+// A field's slot is found for one class and must be found again for records of another
+// class, where the same property sits at another index, and for another field name.
+TEST(PropertySlot, FollowsTheClassOfEachRecord) {
+    auto narrow = WbemClass::Make(u"Slot_Narrow", {PropertyDef(u"Name", wbemCimtypeString)});
+    auto wide = WbemClass::Make(u"Slot_Wide", {PropertyDef(u"Alpha", wbemCimtypeString),
+                                               PropertyDef(u"Name", wbemCimtypeString)});
+    auto make = [](const WbemClassPtr& cls, const char* name) {
+        auto object = WbemObject::NewInstance(cls);
+        object->SetValue(u"Name", Variant(name));
+        if (cls->PropertyCount() > 1) object->SetValue(u"Alpha", Variant("alpha"));
+        return std::make_unique<TInterfaceHolder>(object);
+    };
+    TWmiPropertySlot slot;
+    for (auto [cls, name] : {std::pair{narrow, "n1"}, {wide, "w1"}, {narrow, "n2"}, {wide, "w2"}}) {
+        auto record = make(cls, name);
+        EXPECT_EQ(ReadCachedProperty(*record, "Name", slot).AsString(), name);
+        EXPECT_EQ(ReadCachedProperty(*record, "NAME", slot).AsString(), name);  // the cached value
+    }
+    auto record = make(wide, "w3");
+    EXPECT_EQ(ReadCachedProperty(*record, "alpha", slot).AsString(), "alpha");
+    EXPECT_THROW(ReadCachedProperty(*record, "Missing", slot), TWmiException);
+    EXPECT_EQ(ReadCachedProperty(*make(wide, "w4"), "Name", slot).AsString(), "w4");
+}
+
 }  // namespace
 }  // namespace veskin

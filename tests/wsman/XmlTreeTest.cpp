@@ -1,0 +1,56 @@
+// Namespace resolution of the element tree: default namespaces, prefixes redeclared in
+// nested scopes, undeclaring the default, and the documents namespace rules refuse.
+#include <gtest/gtest.h>
+
+#include "platform/wsman/XmlTree.h"
+
+namespace veskin {
+namespace {
+
+TEST(XmlTree, ResolvesPrefixesAndDefaultNamespacesPerScope) {
+    XmlTree t;
+    ASSERT_TRUE(t.Parse("<r xmlns=\"urn:d\" xmlns:p=\"urn:p1\" a=\"1\" p:b=\"2\">"
+                        "<p:x><p:y xmlns:p=\"urn:p2\" p:c=\"3\"/><p:z/></p:x>"
+                        "<q xmlns=\"\"><p:w/></q><s xmlns=\"urn:e\"/><t/>"
+                        "<xml:u xml:lang=\"en\"/></r>"))
+        << t.Error();
+    const XmlNode* r = t.Root();
+    EXPECT_TRUE(r->Is("urn:d", "r"));
+    // Unprefixed attributes have no namespace, even under a default one; xmlns ones are
+    // declarations, not attributes.
+    ASSERT_EQ(r->AttrCount, 2u);
+    EXPECT_TRUE(r->Attr("", "a") && *r->Attr("", "a") == "1");
+    EXPECT_TRUE(r->Attr("urn:p1", "b") && *r->Attr("urn:p1", "b") == "2");
+    const XmlNode* x = r->FirstChild;
+    ASSERT_TRUE(x && x->Is("urn:p1", "x"));
+    ASSERT_TRUE(x->FirstChild && x->FirstChild->Is("urn:p2", "y"));
+    EXPECT_TRUE(x->FirstChild->Attr("urn:p2", "c"));
+    ASSERT_TRUE(x->FirstChild->Next && x->FirstChild->Next->Is("urn:p1", "z"));
+    const XmlNode* q = x->Next;
+    ASSERT_TRUE(q && q->Is("", "q"));
+    ASSERT_TRUE(q->FirstChild && q->FirstChild->Is("urn:p1", "w"));
+    ASSERT_TRUE(q->Next && q->Next->Is("urn:e", "s"));
+    ASSERT_TRUE(q->Next->Next && q->Next->Next->Is("urn:d", "t"));
+    const XmlNode* u = q->Next->Next->Next;
+    ASSERT_TRUE(u && u->Is("http://www.w3.org/XML/1998/namespace", "u"));
+    EXPECT_TRUE(u->Attr("http://www.w3.org/XML/1998/namespace", "lang"));
+}
+
+TEST(XmlTree, RefusesDocumentsBreakingNamespaceRules) {
+    for (const char* doc : {"<p:r/>",                                       // unbound prefix
+                            "<r><p:x xmlns:p=\"urn:p\"/><p:y/></r>",         // out of scope
+                            "<r p:a=\"1\"/>",                                // unbound attribute
+                            "<r xmlns:p=\"\"/>",                             // undeclared prefix
+                            "<r xmlns:a=\"urn:x\" xmlns:b=\"urn:x\" a:c=\"1\" b:c=\"2\"/>",
+                            "<r xmlns:xml=\"urn:other\"/>", "<r xmlns:xmlns=\"urn:x\"/>",
+                            "<r xmlns:p=\"http://www.w3.org/2000/xmlns/\"/>", "<r a:b:c=\"1\"/>",
+                            "<:r/>", "<r:/>"}) {
+        XmlTree t;
+        EXPECT_FALSE(t.Parse(doc)) << doc;
+        EXPECT_FALSE(t.Error().empty()) << doc;
+        EXPECT_EQ(t.Root(), nullptr) << doc;
+    }
+}
+
+}  // namespace
+}  // namespace veskin
