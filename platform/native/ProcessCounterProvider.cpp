@@ -73,7 +73,11 @@ std::vector<WbemObjectPtr> ReadProcessCounters(std::shared_ptr<const NativeConte
         ValueRow row(cls);
         std::string name = WideToAnsi(p->GetValue(u"Name").IsNull() ? WideString() : p->GetValue(u"Name").RawOleStr());
         const std::uint32_t n = seen[name]++;
-        if (n > 0) name += "#" + std::to_string(n);
+        if (n > 0) {
+            // Appended piece by piece: GCC 12 at -O3 reports a false overlap for "#" + text.
+            name += '#';
+            name += std::to_string(n);
+        }
         row.Set("Name", StrValue(name));
         row.Set("IDProcess", U32Value(Number(*p, u"ProcessId")));
         row.Set("CreatingProcessID", U32Value(Number(*p, u"ParentProcessId")));

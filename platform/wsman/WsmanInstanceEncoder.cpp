@@ -147,7 +147,9 @@ private:
                 if (!object || depth > 16) return;
                 const std::string nested = uri.substr(0, uri.rfind('/') + 1) +
                                            WideToAnsi(object->Class()->Name());
-                Instance(*object, nested, "e" + std::to_string(depth + 1), depth + 1);
+                std::string prefix = "e";  // appended: GCC 12 at -O3 reports a false overlap for "e" + text
+                prefix += std::to_string(depth + 1);
+                Instance(*object, nested, prefix, depth + 1);
                 return;
             }
             default: Text(value); return;

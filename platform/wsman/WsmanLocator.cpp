@@ -17,7 +17,10 @@ HRESULT WsmanLocator::ConnectServer(const WideString& server, const WideString& 
     services.reset();
     WsmanEndpoint endpoint;
     if (!ParseWsmanEndpoint(WideToAnsi(server), endpoint)) {
-        SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "\"" + WideToAnsi(server) + "\" is no computer name or address");
+        std::string detail = "\"";  // appended: GCC 12 at -O3 reports a false overlap for "\"" + text
+        detail += WideToAnsi(server);
+        detail += "\" is no computer name or address";
+        SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, detail);
         return WSMAN_E_NAME_NOT_RESOLVED;
     }
     const WideString ns = WbemRepository::NormaliseNamespace(nameSpace.empty() ? u"root\\cimv2" : nameSpace);
