@@ -268,6 +268,9 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
                                          names[i].find("ClassName") == std::string::npos;
                 const bool stable =
                     value.Type == TJson::Kind::String && !IsIsoDateTime(value.Text) && !processText;
+                // A process's value may become unknown between the runs (it is ending, or
+                // two rows share process 0: Idle and _Total); only known values compare.
+                if (processes && (value.Type == TJson::Kind::Null || cells[i].empty())) continue;
                 EXPECT_TRUE(Agrees(value, cells[i], stable)) << names[i] << " in row " << r;
             }
         }
