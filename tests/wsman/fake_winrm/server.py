@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fixtures  # noqa: E402
 import render  # noqa: E402
 import wql  # noqa: E402
+gss_auth = None  # imported with --negotiate only, so plain runs need no python3-gssapi
 
 NS = render.NS
 ENUM = 'http://schemas.xmlsoap.org/ws/2004/09/enumeration/'
@@ -79,6 +80,7 @@ class Service:
         self.pulls = 0
         self.close_done = False
         self.drop_done = False
+        self.sealed_answers = 0
         self.item_cache = {}
         if options.bench_objects:
             for inst in self.classes['veskin_bench'].instances:
@@ -302,6 +304,8 @@ class Service:
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.1'
+    gss = None  # the connection's gss_auth.Session (one handler serves one connection)
+    encrypted = False  # whether the request being answered came encrypted
 
     def version_string(self):
         return 'Microsoft-HTTPAPI/2.0'
@@ -311,6 +315,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def send(self, status, body, content_type, extra_headers=()):
         data = body.encode('utf-8') if isinstance(body, str) else body
+        if self.encrypted and status != 401:
+            data, content_type = self.seal(data, content_type)
         self.send_response(status)
         for name, value in extra_headers:
             self.send_header(name, value)
@@ -328,10 +334,73 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(data)
         self.wfile.flush()
 
+    def seal(self, data, content_type):
+        service = self.server.service
+        with service.lock:
+            service.sealed_answers += 1
+            count = service.sealed_answers
+        return gss_auth.frame(self.gss, data, content_type, tamper=count == service.opts.tamper_response,
+                              length_delta=1 if count == service.opts.bad_length else 0)
+
+    def challenges(self):
+        opts = self.server.service.opts
+        names = ['Negotiate', 'Kerberos'] if opts.negotiate else ['Negotiate']
+        if opts.basic_user or not opts.negotiate:
+            names.append('Basic realm="WSMAN"')
+        return [('WWW-Authenticate', name) for name in names]
+
+    def refuse(self, req=None):
+        """401 with the challenges; the connection's security context is dropped."""
+        self.gss = None
+        self.encrypted = False
+        self.log_request_line(req)
+        self.send(401, b'', '', self.challenges())
+
+    def gss_gate(self, data):
+        """Runs a Negotiate/Kerberos token and decrypts an encrypted body. Returns the plain
+        body, or None when it has answered the request itself."""
+        opts = self.server.service.opts
+        scheme, _, token = self.headers.get('Authorization', '').strip().partition(' ')
+        scheme = next((s for s in gss_auth.SCHEMES if s.lower() == scheme.lower()), None)
+        if scheme and token.strip():
+            if self.gss is None or self.gss.complete or self.gss.scheme != scheme:
+                bindings = self.server.bindings if opts.channel_binding != 'none' else None
+                self.gss = gss_auth.Session(scheme, bindings, opts.channel_binding == 'strict')
+            try:
+                out = self.gss.step(base64.b64decode(token.strip(), validate=True))
+            except (gss_auth.AuthFailed, ValueError):
+                self.refuse()
+                return None
+            if not self.gss.complete:
+                self.log_request_line(None)
+                self.send(401, b'', '', [('WWW-Authenticate', '%s %s' % (scheme, base64.b64encode(out).decode()))])
+                return None
+            if out:
+                self.answer_headers.append(('WWW-Authenticate', '%s %s' % (scheme, base64.b64encode(out).decode())))
+        if not gss_auth.is_encrypted(self.headers.get('Content-Type', '')):
+            return data
+        if self.gss is None or not self.gss.complete:
+            self.refuse()
+            return None
+        try:
+            plain = gss_auth.unframe(self.gss, data, self.headers.get('Content-Type', ''))
+        except gss_auth.BadFrame:
+            # The message sequence of the context is now out of step: the session ends.
+            self.gss = None
+            self.log_request_line(None)
+            self.close_connection = True
+            self.send(400, '<html><body>Bad Request</body></html>', 'text/html', [('Connection', 'close')])
+            return None
+        self.encrypted = True
+        return plain
+
     def authorized(self, header):
-        users = self.server.service.opts.basic_user
-        if not users:
+        opts = self.server.service.opts
+        if opts.negotiate and self.gss is not None and self.gss.complete:
             return True
+        users = opts.basic_user
+        if not users:
+            return not opts.negotiate
         if not header.startswith('Basic '):
             return False
         try:
@@ -350,14 +419,22 @@ class Handler(BaseHTTPRequestHandler):
                  'resource_uri': req.resource_uri if req else None,
                  'selectors': req.selectors if req else {}, 'filter': req.filter if req else None,
                  'context': req.context if req else None, 'identify': bool(req and req.identify),
-                 'auth': auth.split(' ', 1)[0] if auth else None}
+                 'auth': auth.split(' ', 1)[0] if auth else None,
+                 'mech': self.gss.mech if self.gss is not None else None, 'encrypted': self.encrypted}
         with self.server.log_lock, open(path, 'a', encoding='utf-8') as f:
             f.write(json.dumps(entry) + '\n')
 
     def do_POST(self):
         service = self.server.service
+        opts = service.opts
         length = int(self.headers.get('Content-Length') or 0)
         data = self.rfile.read(length)
+        self.answer_headers = []
+        self.encrypted = False
+        if opts.negotiate:
+            data = self.gss_gate(data)
+            if data is None:
+                return
         try:
             req = Request(data)
         except (ET.ParseError, ValueError):
@@ -373,17 +450,21 @@ class Handler(BaseHTTPRequestHandler):
         if self.path != '/wsman':
             self.send(404, '<html><body>Not Found</body></html>', 'text/html')
             return
-        if req is None:
-            self.send(400, '<html><body>Bad Request</body></html>', 'text/html')
-            return
-        if not req.identify and not self.authorized(self.headers.get('Authorization', '')):
-            self.send(401, b'', '', [('WWW-Authenticate', 'Negotiate'), ('WWW-Authenticate', 'Basic realm="WSMAN"')])
-            return
+        if opts.negotiate:
+            if not self.negotiated_request(req, data):
+                return
+        else:
+            if req is None:
+                self.send(400, '<html><body>Bad Request</body></html>', 'text/html')
+                return
+            if not req.identify and not self.authorized(self.headers.get('Authorization', '')):
+                self.send(401, b'', '', self.challenges())
+                return
         try:
             status, body, content_type = 200, service.answer(req), SOAP_TYPE
         except Fault as fault:
             status, body, content_type = fault.answer
-        self.send(status, body, content_type)
+        self.send(status, body, content_type, self.answer_headers)
         if req.action == ENUM + 'Pull' and status == 200:
             with service.lock:
                 service.pulls += 1
@@ -398,6 +479,28 @@ class Handler(BaseHTTPRequestHandler):
                 self.drop_next = True
 
 
+    def negotiated_request(self, req, data):
+        """The checks of a server with --negotiate; False when the request got its answer."""
+        opts = self.server.service.opts
+        anonymous = req is not None and req.identify and 'Authorization' not in self.headers
+        if not anonymous and not self.authorized(self.headers.get('Authorization', '')):
+            self.send(401, b'', '', self.challenges())
+            return False
+        if not data:
+            # The empty POST that completes the authentication.
+            self.send(200, b'', SOAP_TYPE, self.answer_headers)
+            return False
+        if req is None:
+            self.send(400, '<html><body>Bad Request</body></html>', 'text/html', self.answer_headers)
+            return False
+        if not anonymous and not self.encrypted and self.server.tls_context is None and not opts.allow_unencrypted:
+            # As WinRM with AllowUnencrypted false: a plain body over HTTP is refused.
+            self.gss = None
+            self.send(401, b'', '', self.challenges())
+            return False
+        return True
+
+
 class Server(ThreadingHTTPServer):
     daemon_threads = True
 
@@ -406,6 +509,9 @@ class Server(ThreadingHTTPServer):
         self.service = service
         self.tls_context = tls_context
         self.log_lock = threading.Lock()
+        self.bindings = None  # tls-server-end-point channel bindings over HTTPS
+        if service.opts.negotiate and service.opts.tls:
+            self.bindings = gss_auth.tls_bindings(service.opts.tls[0])
 
     def finish_request(self, request, client_address):
         # The TLS handshake runs on the connection's own thread.
@@ -437,7 +543,15 @@ def main():
     parser.add_argument('--chunked', action='store_true')
     parser.add_argument('--log')
     parser.add_argument('--bench-objects', type=int, default=0)
+    parser.add_argument('--negotiate', action='store_true')
+    parser.add_argument('--allow-unencrypted', action='store_true')
+    parser.add_argument('--channel-binding', choices=('none', 'relaxed', 'strict'), default='relaxed')
+    parser.add_argument('--tamper-response', type=int, default=0, metavar='K')
+    parser.add_argument('--bad-length', type=int, default=0, metavar='K')
     opts = parser.parse_args()
+    if opts.negotiate:
+        global gss_auth
+        import gss_auth
 
     context = None
     if opts.tls:
