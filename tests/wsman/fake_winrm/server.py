@@ -386,8 +386,8 @@ class Handler(BaseHTTPRequestHandler):
             plain = gss_auth.unframe(self.gss, data, self.headers.get('Content-Type', ''))
         except gss_auth.BadFrame:
             # The message sequence of the context is now out of step: the session ends.
-            self.gss = None
             self.log_request_line(None)
+            self.gss = None
             self.close_connection = True
             self.send(400, '<html><body>Bad Request</body></html>', 'text/html', [('Connection', 'close')])
             return None
