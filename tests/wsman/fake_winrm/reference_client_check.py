@@ -51,6 +51,7 @@ import winrm.exceptions  # noqa: E402
 
 SPNEGO = gssapi.OID.from_int_seq('1.3.6.1.5.5.2')
 KRB5 = gssapi.OID.from_int_seq('1.2.840.113554.1.2.2')
+NTLM = gssapi.OID.from_int_seq('1.3.6.1.4.1.311.2.2.10')
 PROTOCOLS = {'Negotiate': 'application/HTTP-SPNEGO-session-encrypted',
              'Kerberos': 'application/HTTP-Kerberos-session-encrypted'}
 
@@ -87,17 +88,18 @@ def process_items(xml):
 
 
 class GssClient:
-    """A WinRM client written against GSS-API directly: a Kerberos handshake on one
-    connection, then sealed or plain SOAP bodies."""
+    """A WinRM client written against GSS-API directly: a Kerberos or NTLM handshake on
+    one connection, then sealed or plain SOAP bodies."""
 
-    def __init__(self, connection, scheme, bindings=None):
-        self.connection, self.scheme = connection, scheme
+    def __init__(self, connection, scheme, bindings=None, inner=KRB5):
+        self.connection, self.scheme, self.inner = connection, scheme, inner
         mech = SPNEGO if scheme == 'Negotiate' else KRB5
-        name = gssapi.Name('%s@VESKIN.TEST' % USER, gssapi.NameType.user)
+        user = '%s@VESKIN.TEST' % USER if inner == KRB5 else 'VESKIN\\' + USER
+        name = gssapi.Name(user, gssapi.NameType.user)
         creds = gssapi.Credentials(graw.acquire_cred_with_password(name, PASSWORD.encode(), usage='initiate',
                                                                   mechs=[mech]).creds)
         if mech == SPNEGO:
-            graw.set_neg_mechs(creds, [KRB5])
+            graw.set_neg_mechs(creds, [inner])
         flags = (gssapi.RequirementFlag.mutual_authentication | gssapi.RequirementFlag.confidentiality
                  | gssapi.RequirementFlag.integrity)
         self.ctx = gssapi.SecurityContext(name=gssapi.Name('HTTP@localhost', gssapi.NameType.hostbased_service),
@@ -128,9 +130,13 @@ class GssClient:
                 raise AssertionError('HTTP %d during the handshake' % response.status)
 
     def seal(self, data):
-        iov = graw.IOV(graw.IOVBufferType.header, data, graw.IOVBufferType.padding, std_layout=False)
-        graw.wrap_iov(self.ctx, iov, confidential=True)
-        header, sealed = iov[0].value, iov[1].value + (iov[2].value or b'')
+        if self.inner == KRB5:
+            iov = graw.IOV(graw.IOVBufferType.header, data, graw.IOVBufferType.padding, std_layout=False)
+            graw.wrap_iov(self.ctx, iov, confidential=True)
+            header, sealed = iov[0].value, iov[1].value + (iov[2].value or b'')
+        else:
+            wrapped = self.ctx.wrap(data, True).message
+            header, sealed = wrapped[:16], wrapped[16:]
         protocol = PROTOCOLS[self.scheme].encode()
         body = (b'--Encrypted Boundary\r\n\tContent-Type: ' + protocol + b'\r\n'
                 b'\tOriginalContent: type=application/soap+xml;charset=UTF-8;Length=%d\r\n' % len(data)
@@ -145,8 +151,8 @@ class GssClient:
         length = int(re.search(rb'Length=(\d+)', first).group(1))
         payload = second[len(b'\tContent-Type: application/octet-stream\r\n'):-len(b'--Encrypted Boundary--\r\n')]
         size = struct.unpack('<I', payload[:4])[0]
-        if size != 60:
-            raise AssertionError('Kerberos header of %d bytes' % size)
+        if size != (60 if self.inner == KRB5 else 16):
+            raise AssertionError('a header of %d bytes' % size)
         plain = self.ctx.unwrap(payload[4:]).message
         if len(plain) != length:
             raise AssertionError('Length=%d but %d bytes' % (length, len(plain)))
@@ -259,9 +265,9 @@ def run_checks(check):
         p = pywinrm(check.plain, message_encryption='never')
         expect_error(winrm.exceptions.InvalidCredentialsError, lambda: p.transport.send_message(ENUMERATE))
 
-    def kerberos(scheme):
+    def gss(scheme, inner=KRB5):
         def run():
-            client = GssClient(http.client.HTTPConnection('127.0.0.1', check.plain, timeout=30), scheme)
+            client = GssClient(http.client.HTTPConnection('127.0.0.1', check.plain, timeout=30), scheme, inner=inner)
             client.authenticate()
             for _ in range(2):  # the second message proves the sequence numbers stay in step
                 if not process_items(client.exchange(ENUMERATE)):
@@ -296,8 +302,9 @@ def run_checks(check):
     check.run('NTLM with sealed bodies (python3-winrm): Enumerate answers Win32_Process', ntlm_sealed_enumerate)
     check.run('NTLM with a wrong password is refused', ntlm_wrong_password)
     check.run('a plain SOAP body over HTTP is refused', plain_body_refused_over_http)
-    check.run('Kerberos inside SPNEGO (Negotiate), sealed Enumerate', kerberos('Negotiate'))
-    check.run('raw Kerberos (Kerberos scheme), sealed Enumerate', kerberos('Kerberos'))
+    check.run('Kerberos inside SPNEGO (Negotiate), sealed Enumerate', gss('Negotiate'))
+    check.run('raw Kerberos (Kerberos scheme), sealed Enumerate', gss('Kerberos'))
+    check.run('NTLM inside SPNEGO (gss-ntlmssp as client), sealed Enumerate', gss('Negotiate', NTLM))
     check.run('a tampered answer and a wrong Length= are caught by python3-winrm', fault_injection)
     check.run('strict channel binding refuses clients without bindings', strict_bindings_refuse_none)
     check.run('strict channel binding accepts the right bindings', strict_bindings_accept_right_ones)
