@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang and runs it for N seconds (default 60): the WQL engine
 # (wql_fuzz, the default), the HTTP response parser (http_response_fuzz) or the
-# WS-Management answer decoder (wsman_fuzz).
-# Usage: fuzz/run.sh [seconds] [wql_fuzz|http_response_fuzz|wsman_fuzz]
+# WS-Management answer decoder (wsman_fuzz), or the encrypted-body framing
+# (encrypted_body_fuzz).
+# Usage: fuzz/run.sh [seconds] [wql_fuzz|http_response_fuzz|wsman_fuzz|encrypted_body_fuzz]
 set -euo pipefail
 seconds="${1:-60}"
 target="${2:-wql_fuzz}"
@@ -10,6 +11,7 @@ case "$target" in
   wql_fuzz) seeds=seeds; max_len=4096 ;;
   http_response_fuzz) seeds=seeds-http; max_len=4096 ;;
   wsman_fuzz) seeds=seeds-wsman; max_len=16384 ;;
+  encrypted_body_fuzz) seeds=seeds-encrypted; max_len=4096 ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -51,6 +51,10 @@ const std::map<std::uint32_t, const char*>& ComTexts() {
          "Security must be initialized before any interfaces are marshalled or unmarshalled. "
          "It cannot be changed once initialized.\r\n"},
         {0x80080005u, "Server execution failed\r\n"},
+        // The security packages' codes (facility 9), as authentication failures show them.
+        {0x80090303u, "The specified target is unknown or unreachable\r\n"},
+        {0x8009030Eu, "No credentials are available in the security package\r\n"},
+        {0x80090311u, "No authority could be contacted for authentication.\r\n"},
     };
     return texts;
 }

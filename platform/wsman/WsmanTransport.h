@@ -65,6 +65,20 @@ public:
     // through SetErrorDetail.
     HRESULT Post(const std::string& envelope, HttpResponse& response);
 
+    // Connects, chooses the account's mechanism by what the server offers and sets up
+    // the connection's security context, without a request of its own (the diagnosis
+    // checks the account this way).
+    HRESULT Authenticate();
+    // The mechanism in use ("Basic", "NTLM (Negotiate)"); empty when the server asked
+    // for no account.
+    std::string Mechanism() const;
+    // Why Negotiate went without Kerberos; empty when it did not.
+    std::string KerberosNote() const;
+    // One request with neither account nor sealing, answered with any status: Identify,
+    // and what the server offers to an empty request.
+    HRESULT PostAnonymous(const std::string& body, const std::vector<std::pair<std::string, std::string>>& headers,
+                          HttpResponse& response);
+
     const WsmanEndpoint& Endpoint() const;
     // The certificate of the last TLS handshake, also when it was refused; empty
     // before any, and for plain HTTP.

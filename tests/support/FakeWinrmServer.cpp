@@ -25,8 +25,9 @@ std::string MakeTempDir() {
     return pattern;
 }
 
-// Starts argv[0] with stdout into a pipe (when out is given); -1 on failure.
-pid_t Spawn(const std::vector<std::string>& args, int* out) {
+// Starts argv[0] with stdout into a pipe (when out is given) and env added to its
+// environment; -1 on failure.
+pid_t Spawn(const std::vector<std::string>& args, int* out, const TestEnvironment& env = {}) {
     int fds[2] = {-1, -1};
     if (out && pipe(fds) != 0) return -1;
     const pid_t pid = fork();
@@ -36,6 +37,7 @@ pid_t Spawn(const std::vector<std::string>& args, int* out) {
             close(fds[0]);
             close(fds[1]);
         }
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
         for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
@@ -79,33 +81,56 @@ std::string ReadLine(int fd, int ms) {
 
 }  // namespace
 
+std::uint16_t StartAndReadPort(const std::vector<std::string>& args, const TestEnvironment& env, int startMs,
+                               pid_t& pid) {
+    int out = -1;
+    pid = Spawn(args, &out, env);
+    if (pid <= 0) return 0;
+    const std::string line = ReadLine(out, startMs);
+    close(out);
+    return line.rfind("PORT ", 0) == 0 ? static_cast<std::uint16_t>(std::atoi(line.c_str() + 5)) : 0;
+}
+
+void Stop(pid_t& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (WaitFor(pid, 5000) < 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
 std::string SourceDir() {
     if (const char* dir = std::getenv("VESKIN_SOURCE_DIR"); dir && *dir) return dir;
     return VESKIN_SOURCE_DIR_DEFAULT;
 }
 
-FakeWinrmServer::FakeWinrmServer(const std::vector<std::string>& options, int startMs) : FDir(MakeTempDir()) {
+FakeWinrmServer::FakeWinrmServer(const std::vector<std::string>& options, int startMs, const TestEnvironment& env)
+    : FDir(MakeTempDir()) {
     std::vector<std::string> args = {Python, FakeDir() + "/server.py", "--port", "0", "--log", FDir + "/log.jsonl"};
     args.insert(args.end(), options.begin(), options.end());
-    int out = -1;
-    FPid = Spawn(args, &out);
-    if (FPid <= 0) return;
-    const std::string line = ReadLine(out, startMs);
-    close(out);
-    if (line.rfind("PORT ", 0) == 0) FPort = static_cast<std::uint16_t>(std::atoi(line.c_str() + 5));
+    FPort = StartAndReadPort(args, env, startMs, FPid);
 }
 
 FakeWinrmServer::~FakeWinrmServer() {
-    if (FPid > 0) {
-        kill(FPid, SIGTERM);
-        if (WaitFor(FPid, 5000) < 0) {
-            kill(FPid, SIGKILL);
-            waitpid(FPid, nullptr, 0);
-        }
-    }
+    Stop(FPid);
     std::error_code ignored;
     if (!FDir.empty()) std::filesystem::remove_all(FDir, ignored);
 }
+
+FakeKdc::FakeKdc() : FDir(MakeTempDir()) {
+    if (FDir.empty()) return;
+    FPort = StartAndReadPort({Python, FakeDir() + "/kdc.py", FDir}, {}, 60000, FPid);
+}
+
+FakeKdc::~FakeKdc() {
+    Stop();
+    std::error_code ignored;
+    if (!FDir.empty()) std::filesystem::remove_all(FDir, ignored);
+}
+
+void FakeKdc::Stop() { veskin::Stop(FPid); }
 
 std::string FakeWinrmServer::Url(const std::string& scheme) const {
     return scheme + "://127.0.0.1:" + std::to_string(FPort) + "/wsman";

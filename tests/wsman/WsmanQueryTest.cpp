@@ -275,9 +275,10 @@ TEST(RemoteConnect, AccountsNamespacesAndNamesAreCheckedAtConnect) {
     const std::string refused = connect(url, u"root\\cimv2", u"admin", u"wrong");
     EXPECT_EQ(refused.substr(0, 28), "80070005: Access is denied. ");
     EXPECT_NE(refused.find("Basic"), std::string::npos) << refused;
-    // The same port over plain HTTP: a password is not sent in clear.
-    const WideString plain = AnsiToWide("http://127.0.0.1:" + std::to_string(server.Port()) + "/wsman");
-    EXPECT_EQ(connect(plain, u"root\\cimv2", u"admin", u"secret").substr(0, 10), "803380DE: ");
+    // A server offering only Basic over plain HTTP: the password is not sent in clear.
+    FakeWinrmServer plainServer({"--basic-user", "admin:secret"});
+    ASSERT_TRUE(plainServer.Running());
+    EXPECT_EQ(connect(AnsiToWide(plainServer.Url()), u"root\\cimv2", u"admin", u"secret").substr(0, 10), "803380DE: ");
 }
 
 struct ReconnectFixture : RemoteFixture {

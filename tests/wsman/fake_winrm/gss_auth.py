@@ -62,9 +62,11 @@ class Session:
         """Feeds one client token; returns the answer token (or None)."""
         try:
             out = self.ctx.step(token)
+            # python-gssapi raises a failed step's error again from the context's properties.
+            complete = self.ctx.complete
         except gssapi.exceptions.GSSError as e:
             raise AuthFailed(str(e)) from e
-        if self.ctx.complete:
+        if complete:
             if self.scheme == 'Kerberos' and self.ctx.mech != KRB5:
                 raise AuthFailed('the Kerberos scheme needs a Kerberos token')
             if self.require_bindings and gssapi.RequirementFlag.channel_bound not in self.ctx.actual_flags:

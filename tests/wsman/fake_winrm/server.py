@@ -344,7 +344,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def challenges(self):
         opts = self.server.service.opts
-        names = ['Negotiate', 'Kerberos'] if opts.negotiate else ['Negotiate']
+        # A server offers what it speaks: without --negotiate, Basic alone.
+        names = ['Negotiate', 'Kerberos'] if opts.negotiate else []
         if opts.basic_user or not opts.negotiate:
             names.append('Basic realm="WSMAN"')
         return [('WWW-Authenticate', name) for name in names]
@@ -454,11 +455,13 @@ class Handler(BaseHTTPRequestHandler):
             if not self.negotiated_request(req, data):
                 return
         else:
+            # The account is checked first, as WinRM does: an empty request without one
+            # learns what the server offers.
+            if not (req is not None and req.identify) and not self.authorized(self.headers.get('Authorization', '')):
+                self.send(401, b'', '', self.challenges())
+                return
             if req is None:
                 self.send(400, '<html><body>Bad Request</body></html>', 'text/html')
-                return
-            if not req.identify and not self.authorized(self.headers.get('Authorization', '')):
-                self.send(401, b'', '', self.challenges())
                 return
         try:
             status, body, content_type = 200, service.answer(req), SOAP_TYPE

@@ -1,0 +1,147 @@
+#include "platform/wsman/EncryptedBody.h"
+
+#include <cstdint>
+
+#include "platform/wsman/WsmanText.h"
+
+namespace veskin {
+
+namespace {
+
+constexpr std::string_view Boundary = "Encrypted Boundary";
+constexpr std::string_view OctetStream = "application/octet-stream";
+
+// The value of a parameter of a header value ("boundary" in 'a/b;boundary="x"'), unquoted.
+std::string Parameter(std::string_view value, std::string_view name) {
+    std::size_t at = 0;
+    while ((at = value.find(';', at)) != std::string_view::npos) {
+        ++at;
+        std::string_view rest = TrimXml(value.substr(at));
+        if (rest.size() <= name.size() || !SameAscii(rest.substr(0, name.size()), name)) continue;
+        rest = TrimXml(rest.substr(name.size()));
+        if (rest.empty() || rest.front() != '=') continue;
+        rest = TrimXml(rest.substr(1));
+        if (!rest.empty() && rest.front() == '"') {
+            const std::size_t end = rest.find('"', 1);
+            return std::string(rest.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1));
+        }
+        return std::string(rest.substr(0, rest.find(';')));
+    }
+    return {};
+}
+
+// Reads "Name: value" lines (each may start with white space) up to the next line that
+// opens with "--"; at moves past them.
+bool HeaderLine(std::string_view body, std::size_t& at, std::string_view& name, std::string_view& value) {
+    if (body.compare(at, 2, "--") == 0) return false;
+    const std::size_t end = body.find("\r\n", at);
+    if (end == std::string_view::npos) return false;
+    const std::string_view line = TrimXml(body.substr(at, end - at));
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return false;
+    name = TrimXml(line.substr(0, colon));
+    value = TrimXml(line.substr(colon + 1));
+    at = end + 2;
+    return true;
+}
+
+}  // namespace
+
+std::string EncryptedContentType(std::string_view protocol) {
+    std::string type = "multipart/encrypted;protocol=\"";
+    type += protocol;
+    type += "\";boundary=\"";
+    type += Boundary;
+    type += '"';
+    return type;
+}
+
+std::string EncodeEncryptedBody(std::string_view protocol, std::size_t plainLength, std::string_view header,
+                                std::string_view sealed) {
+    std::string body;
+    body.reserve(header.size() + sealed.size() + 256);
+    body += "--";
+    body += Boundary;
+    body += "\r\n\tContent-Type: ";
+    body += protocol;
+    body += "\r\n\tOriginalContent: type=application/soap+xml;charset=UTF-8;Length=";
+    body += std::to_string(plainLength);
+    body += "\r\n--";
+    body += Boundary;
+    body += "\r\n\tContent-Type: ";
+    body += OctetStream;
+    body += "\r\n";
+    const auto length = static_cast<std::uint32_t>(header.size());
+    for (int shift = 0; shift < 32; shift += 8) body += static_cast<char>((length >> shift) & 0xFF);
+    body += header;
+    body += sealed;
+    body += "--";
+    body += Boundary;
+    body += "--\r\n";
+    return body;
+}
+
+bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, EncryptedFrame& frame,
+                         std::string& error) {
+    frame = EncryptedFrame();
+    if (contentType.size() < 19 || !SameAscii(contentType.substr(0, 19), "multipart/encrypted")) {
+        error = "the answer is not encrypted (Content-Type " + std::string(contentType) + ")";
+        return false;
+    }
+    const std::string boundary = Parameter(contentType, "boundary");
+    if (boundary.empty()) {
+        error = "the encrypted answer names no boundary";
+        return false;
+    }
+    const std::string open = "--" + boundary + "\r\n";
+    if (body.substr(0, open.size()) != open) {
+        error = "the encrypted answer does not start with its boundary";
+        return false;
+    }
+    std::size_t at = open.size();
+    std::string_view name, value;
+    bool haveLength = false;
+    while (HeaderLine(body, at, name, value)) {
+        if (SameAscii(name, "Content-Type")) frame.Protocol = std::string(value);
+        if (!SameAscii(name, "OriginalContent")) continue;
+        const std::string length = Parameter(";" + std::string(value), "Length");
+        std::uint64_t parsed = 0;
+        if (!ParseXsUInt64(length, parsed) || parsed > body.size() * 4 + 65536) {
+            error = "the encrypted answer declares no valid length";
+            return false;
+        }
+        frame.Length = static_cast<std::size_t>(parsed);
+        haveLength = true;
+    }
+    if (!haveLength || frame.Protocol.empty()) {
+        error = "the encrypted answer lacks its OriginalContent or Content-Type";
+        return false;
+    }
+    if (body.substr(at, open.size()) != open) {
+        error = "the encrypted answer has no second part";
+        return false;
+    }
+    at += open.size();
+    if (!HeaderLine(body, at, name, value) || !SameAscii(name, "Content-Type") || !SameAscii(value, OctetStream)) {
+        error = "the encrypted part is not application/octet-stream";
+        return false;
+    }
+    const std::string close = "--" + boundary + "--";
+    const std::size_t end = body.rfind(close);
+    if (end == std::string_view::npos || end < at + 4) {
+        error = "the encrypted answer is cut short";
+        return false;
+    }
+    const std::string_view data = body.substr(at, end - at);
+    std::uint32_t headerLength = 0;
+    for (int i = 0; i < 4; ++i) headerLength |= std::uint32_t(static_cast<unsigned char>(data[i])) << (8 * i);
+    if (headerLength > data.size() - 4) {
+        error = "the encrypted answer's header is longer than the answer";
+        return false;
+    }
+    frame.Header = data.substr(4, headerLength);
+    frame.Sealed = data.substr(4 + headerLength);
+    return true;
+}
+
+}  // namespace veskin
