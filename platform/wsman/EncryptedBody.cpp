@@ -37,6 +37,8 @@ bool HeaderLine(std::string_view body, std::size_t& at, std::string_view& name, 
     const std::size_t end = body.find("\r\n", at);
     if (end == std::string_view::npos) return false;
     const std::string_view line = TrimXml(body.substr(at, end - at));
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;  // no header carries control characters
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return false;
     name = TrimXml(line.substr(0, colon));

@@ -79,7 +79,31 @@ int Resolve(const std::string& host, std::uint16_t port, const Deadline& deadlin
     return state->Status;
 }
 
+// Resolve's failures as the client reports them.
+HRESULT ResolveFailure(int status, const std::string& host) {
+    if (status == ResolveTimedOut) {
+        SetErrorDetail(WSMAN_E_NETWORK_TIMEOUT, "the name " + host + " was not resolved in time");
+        return WSMAN_E_NETWORK_TIMEOUT;
+    }
+    SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "the name " + host + " cannot be resolved (" + gai_strerror(status) + ")");
+    return WSMAN_E_NAME_NOT_RESOLVED;
+}
+
 }  // namespace
+
+HRESULT ResolveAddresses(const std::string& host, std::uint16_t port, const Deadline& deadline,
+                         std::vector<std::string>& addresses) {
+    addresses.clear();
+    std::shared_ptr<Resolution> resolved;
+    const int status = Resolve(host, port, deadline, resolved);
+    if (status != 0 || !resolved->Result) return ResolveFailure(status, host);
+    for (const addrinfo* ai = resolved->Result; ai; ai = ai->ai_next) {
+        char text[NI_MAXHOST] = {};
+        if (getnameinfo(ai->ai_addr, ai->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
+            addresses.emplace_back(text);
+    }
+    return S_OK;
+}
 
 SocketConnection::~SocketConnection() {
     if (FFd >= 0) ::close(FFd);
@@ -88,15 +112,7 @@ SocketConnection::~SocketConnection() {
 HRESULT SocketConnection::Connect(const std::string& host, std::uint16_t port, const Deadline& deadline) {
     std::shared_ptr<Resolution> resolved;
     const int status = Resolve(host, port, deadline, resolved);
-    if (status == ResolveTimedOut) {
-        SetErrorDetail(WSMAN_E_NETWORK_TIMEOUT, "the name " + host + " was not resolved in time");
-        return WSMAN_E_NETWORK_TIMEOUT;
-    }
-    if (status != 0 || !resolved->Result) {
-        SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED,
-                       "the name " + host + " cannot be resolved (" + gai_strerror(status) + ")");
-        return WSMAN_E_NAME_NOT_RESOLVED;
-    }
+    if (status != 0 || !resolved->Result) return ResolveFailure(status, host);
 
     bool timedOut = false;
     std::string lastError = "no address";

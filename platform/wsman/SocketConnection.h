@@ -3,6 +3,7 @@
 // a deadline, then reads and writes that each wait at most until their deadline.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ComTypes.h"
 #include "platform/wsman/ByteStream.h"
@@ -11,6 +12,11 @@ namespace veskin {
 
 // Waits for fd to become readable (or writable) until the deadline; false on time-out.
 bool PollUntil(int fd, bool forWrite, const Deadline& deadline);
+
+// The addresses host resolves to, as text: S_OK, WSMAN_E_NAME_NOT_RESOLVED or
+// WSMAN_E_NETWORK_TIMEOUT (the detail recorded through SetErrorDetail).
+HRESULT ResolveAddresses(const std::string& host, std::uint16_t port, const Deadline& deadline,
+                         std::vector<std::string>& addresses);
 
 class SocketConnection : public ByteStream {
 public:

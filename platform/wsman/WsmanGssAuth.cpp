@@ -97,7 +97,8 @@ public:
 
     std::string Refusal() const override {
         std::string text = "the server refused the account with " + Description() + " authentication";
-        if (!FServerRefusal.empty()) text += " (" + FServerRefusal + ")";
+        if (!FServerRefusal.empty() && FServerRefusal.rfind("the server refused", 0) != 0)
+            text += " (" + FServerRefusal + ")";
         if (!FKerberosFailure.empty() && FWire == GssWire::SpnegoNtlm)
             text += "; Kerberos was not used: " + FKerberosFailure;
         return text;
@@ -180,8 +181,15 @@ private:
             const bool principal = kerberos && !FAccount.Principal.empty();
             const std::string target = principal ? FAccount.Principal : "HTTP@" + FEndpoint.Host;
             auto context = std::make_unique<GssContext>();
-            HRESULT hr = context->Begin(FWire, user, FAccount.Password, target, principal, FBinding);
+            HRESULT hr = S_OK;
             bool complete = false;
+            if (FWire == GssWire::SpnegoKerberos) {
+                // SPNEGO hides why Kerberos failed ("cannot find mechanisms to negotiate"):
+                // Kerberos alone first, for the KDC's own words.
+                hr = context->Begin(GssWire::Kerberos, user, FAccount.Password, target, principal, FBinding);
+                if (Succeeded(hr)) hr = context->Step({}, token, complete);
+            }
+            if (Succeeded(hr)) hr = context->Begin(FWire, user, FAccount.Password, target, principal, FBinding);
             if (Succeeded(hr)) hr = context->Step({}, token, complete);
             if (Succeeded(hr)) {
                 FContext = std::move(context);

@@ -1,6 +1,8 @@
 // The console program against the fake WinRM server, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <string>
 
@@ -61,6 +63,20 @@ TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     EXPECT_EQ(steps.Status, 0) << steps.Text;
     EXPECT_NE(steps.Text.find("class schema\t00000001\tthe server gave no class schema"), std::string::npos)
         << steps.Text;
+}
+
+TEST(WmiqueryRemote, DiagnosisPrintsTheLadderAndExitsByTheFailedStep) {
+    FakeWinrmServer server({"--basic-user", "admin:secret"});
+    ASSERT_TRUE(server.Running());
+    // Basic over plain HTTP: the ladder stops at authentication.
+    Output refused = RunWmiquery("--diagnose --host " + server.Url() + " --user admin --password secret");
+    EXPECT_EQ(WEXITSTATUS(refused.Status), 4) << refused.Text;
+    EXPECT_NE(refused.Text.find("[ ok ] TCP connect to port "), std::string::npos) << refused.Text;
+    EXPECT_NE(refused.Text.find("[FAIL] authentication ("), std::string::npos) << refused.Text;
+    EXPECT_NE(refused.Text.find("Likely cause: The server offers only Basic, which needs HTTPS"), std::string::npos)
+        << refused.Text;
+    EXPECT_EQ(refused.Text.find("secret"), std::string::npos);
+    EXPECT_EQ(WEXITSTATUS(RunWmiquery("--diagnose").Status), 2);  // no computer named
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "tests/support/FakeWinrmServer.h"
+#include "tests/wsman/GssPeers.h"
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
 #include "wmi/WmiErr.h"
@@ -14,27 +14,6 @@
 
 namespace veskin {
 namespace {
-
-// The realm, the NTLM accounts and the client's Kerberos configuration, for all tests.
-struct GssPeers {
-    FakeKdc Kdc;
-    std::string UserFile;
-    std::unique_ptr<ScopedEnv> Config;
-
-    GssPeers() {
-        UserFile = Kdc.Dir() + "/ntlm-users";
-        std::ofstream(UserFile) << "TESTDOM:alice:Secret1\nVESKIN.TEST:alice:Secret1\n";
-        Config = std::make_unique<ScopedEnv>("KRB5_CONFIG", Kdc.Krb5Config());
-    }
-    TestEnvironment ServerEnv() const {
-        return {{"KRB5_CONFIG", Kdc.Krb5Config()}, {"KRB5_KTNAME", Kdc.Keytab()}, {"NTLM_USER_FILE", UserFile}};
-    }
-};
-
-GssPeers& Peers() {
-    static GssPeers peers;
-    return peers;
-}
 
 std::string FailureOf(const std::function<void()>& action) {
     try {

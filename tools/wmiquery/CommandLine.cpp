@@ -50,11 +50,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             arg.erase(eq);
             inlineValue = true;
         }
-        if (arg == "--csv" || arg == "--json" || arg == "--steps") {
+        if (arg == "--csv" || arg == "--json" || arg == "--steps" || arg == "--diagnose") {
             if (inlineValue) throw EUsageError("option " + arg + " takes no value");
             csv = csv || arg == "--csv";
             json = json || arg == "--json";
             if (arg == "--steps") result.Command = TCommand::Steps;
+            if (arg == "--diagnose") result.Command = TCommand::Diagnose;
             continue;
         }
         if (arg != "--host" && arg != "--namespace" && arg != "--user" && arg != "--password" &&
@@ -78,11 +79,17 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (csv && json) throw EUsageError("--csv and --json exclude each other");
     if (result.Command == TCommand::Steps && (csv || json))
         throw EUsageError("--steps prints its own report; it takes neither --csv nor --json");
+    if (result.Command == TCommand::Diagnose && (csv || json))
+        throw EUsageError("--diagnose prints its own report; it takes neither --csv nor --json");
+    if (result.Command == TCommand::Diagnose && result.Request.MachineName.empty())
+        throw EUsageError("--diagnose checks a remote computer: name it with --host");
     result.Format = json ? TOutputFormat::Json : csv ? TOutputFormat::Csv : TOutputFormat::Table;
     for (; i < args.size(); ++i) {
         if (!result.Request.Query.empty()) result.Request.Query += ' ';
         result.Request.Query += args[i];
     }
+    // The diagnosis has a query of its own when none is given.
+    if (result.Command == TCommand::Diagnose) return result;
     result.QueryFromInput = result.Request.Query.empty() || result.Request.Query == "-";
     if (result.QueryFromInput) result.Request.Query.clear();
     return result;
@@ -110,7 +117,7 @@ std::string ReadQuery(std::istream& in) {
 }
 
 std::string UsageLine() {
-    return "usage: wmiquery [--csv | --json | --steps] [--host NAME] [--namespace NS] [--user NAME]\n"
+    return "usage: wmiquery [--csv | --json | --steps | --diagnose] [--host NAME] [--namespace NS] [--user NAME]\n"
            "                [--password TEXT | --password-file FILE] [--authority TEXT] [--] [QUERY... | -]\n";
 }
 
@@ -129,15 +136,20 @@ std::string HelpText() {
            "                     integers exact, reals, booleans, null, arrays; datetimes as\n"
            "                     ISO 8601 text, intervals as ISO 8601 durations (P1DT2H3M4.000000S)\n"
            "  --steps            each scripting call of the query with its result code\n"
+           "  --diagnose         the connection to a remote computer (--host) step by step: name\n"
+           "                     resolution, TCP, TLS, Identify, authentication, namespace, query;\n"
+           "                     stops at the first failing step and says its likely cause\n"
            "\n"
            "Connection:\n"
            "  --host NAME        the computer: empty or localhost for this one; host, host:port or\n"
            "                     https://host[:port][/wsman] for WinRM (5985 HTTP, 5986 HTTPS)\n"
            "  --namespace NS     default root\\cimV2\n"
-           "  --user NAME        the account, as DOMAIN\\user or user\n"
+           "  --user NAME        the account, as user, DOMAIN\\user or user@REALM; none: your own\n"
+           "                     Kerberos ticket (kinit) on a remote computer\n"
            "  --password TEXT    the password (visible to other users of this computer)\n"
            "  --password-file FILE  the first line of FILE is the password\n"
-           "  --authority TEXT   e.g. NTLMDOMAIN:DOMAIN or kerberos:DOMAIN\\host\n"
+           "  --authority TEXT   ntlmdomain:DOMAIN (NTLM), kerberos:[PRINCIPAL] (Kerberos), or\n"
+           "                     none (Negotiate: Kerberos, else NTLM)\n"
            "  VESKIN_PASSWORD    the password when neither option gives one\n"
            "\n"
            "  -h, --help         this text\n"
@@ -148,6 +160,7 @@ std::string HelpText() {
            "Exit codes:\n"
            "  0  success\n"
            "  1  --steps: a step failed; or the output could not be written\n"
+           "     (--diagnose: 3, 4 or 5 as the step that failed; 0 when every step passed)\n"
            "  2  usage error: bad command line, unreadable password file, no query\n"
            "  3  connection error: the computer or namespace could not be reached\n"
            "  4  authentication error: access denied while connecting\n"

@@ -25,7 +25,7 @@ public:
     using Exception::Exception;
 };
 
-enum class TCommand { Run, Steps, Help, Version };
+enum class TCommand { Run, Steps, Diagnose, Help, Version };
 enum class TOutputFormat { Table, Csv, Json };
 
 struct TCommandLine {

@@ -2,7 +2,7 @@
 // tab-separated table, comma-separated text or JSON lines; see HelpText() in
 // CommandLine.cpp for the options and the exit codes. --steps instead prints each
 // scripting call of the query with its result code (step, code in hexadecimal,
-// detail; tab-separated).
+// detail; tab-separated), and --diagnose the connection to a remote computer step by step.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -10,6 +10,7 @@
 
 #include "rtl/CsvText.h"
 #include "tools/wmiquery/CommandLine.h"
+#include "tools/wmiquery/Diagnosis.h"
 #include "tools/wmiquery/QueryTable.h"
 #include "tools/wmiquery/StepReport.h"
 #include "tools/wmiquery/TableText.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
     InitComStartup();
 
     if (commandLine.Command == TCommand::Steps) return RunSteps(commandLine.Request);
+    if (commandLine.Command == TCommand::Diagnose) return RunDiagnosis(commandLine.Request, std::cout);
 
     TOutputSink sink(commandLine.Format);
     const TQueryOutcome outcome = RunQuery(commandLine.Request, sink);

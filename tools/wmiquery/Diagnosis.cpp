@@ -1,0 +1,46 @@
+#include "tools/wmiquery/Diagnosis.h"
+
+#include "tools/wmiquery/CommandLine.h"
+
+#ifndef _WIN32
+#include "platform/wsman/WsmanDiagnosis.h"
+#endif
+
+namespace veskin {
+
+#ifdef _WIN32
+
+int RunDiagnosis(const TQueryRequest&, std::ostream& out) {
+    out << "--diagnose checks WinRM connections from Linux; on Windows the system's WMI connects itself.\n";
+    return ExitUsage;
+}
+
+#else
+
+int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
+    WsmanDiagnosisRequest diagnosis;
+    diagnosis.Computer = WideToAnsi(request.MachineName);
+    diagnosis.Credentials = {WideToAnsi(request.UserName), WideToAnsi(request.Password), WideToAnsi(request.Authority)};
+    diagnosis.NameSpace = WideToAnsi(request.NameSpace);
+    if (!request.Query.empty()) diagnosis.Query = request.Query;
+
+    int exitCode = ExitSuccess;
+    const bool passed = DiagnoseWsman(diagnosis, [&](const WsmanDiagnosisStep& step) {
+        const char* mark = step.Note ? "[note]" : step.Passed ? "[ ok ]" : "[FAIL]";
+        out << mark << ' ' << step.Name;
+        if (!step.Note) out << " (" << step.Milliseconds << " ms)";
+        out << ": " << step.Outcome << '\n';
+        if (!step.Passed && !step.Note) {
+            out << "Likely cause: " << step.Advice << '\n';
+            exitCode = step.Name == "authentication"                                  ? ExitAuthentication
+                       : step.Name == "query" || step.Name.rfind("namespace", 0) == 0 ? ExitQuery
+                                                                                      : ExitConnection;
+        }
+        out.flush();
+    });
+    return passed ? ExitSuccess : exitCode;
+}
+
+#endif
+
+}  // namespace veskin
