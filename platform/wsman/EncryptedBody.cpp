@@ -1,5 +1,6 @@
 #include "platform/wsman/EncryptedBody.h"
 
+#include <cctype>
 #include <cstdint>
 
 #include "platform/wsman/WsmanText.h"
@@ -119,6 +120,11 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
         error = "the encrypted answer lacks its OriginalContent or Content-Type";
         return false;
     }
+    for (const char c : frame.Protocol)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && std::string_view("!#$&^_.+-/").find(c) == std::string_view::npos) {
+            error = "the encrypted answer's protocol is no media type";
+            return false;
+        }
     if (body.substr(at, open.size()) != open) {
         error = "the encrypted answer has no second part";
         return false;

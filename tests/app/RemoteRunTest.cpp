@@ -13,6 +13,7 @@
 #include "app/VeskinUnit.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/FakeWinrmServer.h"
+#include "tests/wsman/GssPeers.h"
 
 namespace veskin {
 namespace {
@@ -80,6 +81,49 @@ TEST_F(RemoteRunTest, StopReleasesTheEnumeration) {
     EXPECT_LT(Form->Grid->RowCount(), 47);
     EXPECT_EQ(Logged("Release"), 1);
     EXPECT_LE(Logged("Pull"), 1);
+}
+
+// Over plain HTTP with NTLM and with Kerberos, sealed, as a default WinRM listener wants:
+// what the domain and prefix boxes say chooses the mechanism.
+TEST(RemoteRunGss, TableFillsOverEncryptedHttpWithNtlmAndKerberos) {
+    veskin::testing::ResetState();
+    ASSERT_TRUE(Peers().Kdc.Running());
+    FakeWinrmServer server({"--negotiate"}, 15000, Peers().ServerEnv());
+    ASSERT_TRUE(server.Running());
+    struct Case {
+        const char* host;
+        const char* user;
+        const char* prefix;
+        const char* domain;
+        const char* mech;
+    };
+    for (const Case& c : {Case{"127.0.0.1", "alice", "NTLMDOMAIN:", "TESTDOM", "ntlm"},
+                          Case{"localhost", "alice@VESKIN.TEST", "kerberos:", "", "kerberos"}}) {
+        SCOPED_TRACE(c.mech);
+        TForm1 form;
+        form.show();
+        QApplication::processEvents();
+        form.Hostedit->setText(QString::fromStdString(std::string(c.host) + ":" + std::to_string(server.Port())));
+        form.Useredit->setText(c.user);
+        form.Passwordedit->setText("Secret1");
+        form.Domainedit->setText(c.domain);
+        form.DomainprefixEdit->setText(c.prefix);
+        form.QueryRadioGroup->SetItemIndex(6);
+        form.QueryMemo->setPlainText("SELECT Name, State FROM Win32_Service");
+        form.TestButton->click();
+        EXPECT_TRUE(Record().ErrorBoxes.empty()) << (Record().ErrorBoxes.empty() ? "" : Record().ErrorBoxes[0]);
+        EXPECT_EQ(form.Grid->RowCount(), 5);
+        EXPECT_EQ(form.Grid->Cell(0, 1), "Dhcp");
+    }
+    long sealed = 0, ntlm = 0, kerberos = 0;
+    for (const std::string& line : server.LogLines()) {
+        sealed += line.find("\"encrypted\": true") != std::string::npos;
+        ntlm += line.find("\"mech\": \"ntlm\"") != std::string::npos;
+        kerberos += line.find("\"mech\": \"kerberos\"") != std::string::npos;
+    }
+    EXPECT_GE(sealed, 4);
+    EXPECT_GT(ntlm, 0);
+    EXPECT_GT(kerberos, 0);
 }
 
 }  // namespace
