@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth fonts-dejavu-core libssl-dev libexpat1-dev openssl ca-certificates
           python3 python3-cryptography
-          libkrb5-dev gss-ntlmssp gss-ntlmssp-dev krb5-kdc krb5-admin-server krb5-user
+          pkg-config libkrb5-dev gss-ntlmssp gss-ntlmssp-dev krb5-kdc krb5-admin-server krb5-user
           python3-gssapi python3-winrm
           dpkg-dev file librsvg2-bin desktop-file-utils man-db groff-base)
 if (($# > 0)); then

@@ -96,7 +96,9 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
         error = "the encrypted answer names no boundary";
         return false;
     }
-    const std::string open = "--" + boundary + "\r\n";
+    std::string open = "--";
+    open += boundary;
+    open += "\r\n";
     if (body.substr(0, open.size()) != open) {
         error = "the encrypted answer does not start with its boundary";
         return false;
@@ -107,7 +109,9 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
     while (HeaderLine(body, at, name, value)) {
         if (SameAscii(name, "Content-Type")) frame.Protocol = std::string(value);
         if (!SameAscii(name, "OriginalContent")) continue;
-        const std::string length = Parameter(";" + std::string(value), "Length");
+        std::string parameters = ";";  // appended: GCC 12 at -O3 reports a false overlap for ";" + text
+        parameters += value;
+        const std::string length = Parameter(parameters, "Length");
         std::uint64_t parsed = 0;
         if (!ParseXsUInt64(length, parsed) || parsed > body.size() * 4 + 65536) {
             error = "the encrypted answer declares no valid length";
@@ -134,7 +138,9 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
         error = "the encrypted part is not application/octet-stream";
         return false;
     }
-    const std::string close = "--" + boundary + "--";
+    std::string close = "--";
+    close += boundary;
+    close += "--";
     const std::size_t end = body.rfind(close);
     if (end == std::string_view::npos || end < at + 4) {
         error = "the encrypted answer is cut short";

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "tests/support/FakeWinrmServer.h"
+#include "tests/wsman/FailureOf.h"
 #include "tests/wsman/GssPeers.h"
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
@@ -14,15 +15,6 @@
 
 namespace veskin {
 namespace {
-
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
-}
 
 struct GssFixture : ::testing::Test {
     std::unique_ptr<FakeWinrmServer> server;

@@ -9,6 +9,7 @@
 #include "platform/WbemScripting.h"
 #include "recordset/Field.h"
 #include "tests/support/FakeWinrmServer.h"
+#include "tests/wsman/FailureOf.h"
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
 #include "wmi/WmiErr.h"
@@ -63,15 +64,6 @@ ISWbemPropertySetPtr PropertiesOf(const ISWbemObjectPtr& object) {
     ISWbemPropertySetPtr properties;
     WmiCheck(object->get_Properties_(properties));
     return properties;
-}
-
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
 }
 
 TEST_F(RemoteFixture, QueryPagesOnlyAsTheReaderAsksAndReleasesWhenItStops) {
