@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/FakeWinrmServer.h"
+#include "tests/wsman/GssPeers.h"
 
 // Built with the console program only (VESKIN_WMIQUERY names it).
 #ifdef VESKIN_WMIQUERY
@@ -63,6 +64,25 @@ TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     EXPECT_EQ(steps.Status, 0) << steps.Text;
     EXPECT_NE(steps.Text.find("class schema\t00000001\tthe server gave no class schema"), std::string::npos)
         << steps.Text;
+}
+
+TEST(WmiqueryRemote, RowsOverEncryptedHttpWithNtlmAndKerberos) {
+    ASSERT_TRUE(Peers().Kdc.Running());  // the program inherits KRB5_CONFIG from this one
+    FakeWinrmServer server({"--negotiate"}, 15000, Peers().ServerEnv());
+    ASSERT_TRUE(server.Running());
+    const std::string port = std::to_string(server.Port());
+    const std::string query = " \"SELECT Name FROM Win32_Service WHERE Name = 'Spooler'\"";
+    const std::string ntlmAccount = " --user alice --authority ntlmdomain:TESTDOM --password ";
+    Output ntlm = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "Secret1" + query);
+    EXPECT_EQ(ntlm.Status, 0) << ntlm.Text;
+    EXPECT_EQ(ntlm.Text, "Name\nSpooler\n");
+    Output kerberos = RunWmiquery("--host localhost:" + port + " --user alice@VESKIN.TEST --password Secret1" + query);
+    EXPECT_EQ(kerberos.Status, 0) << kerberos.Text;
+    EXPECT_EQ(kerberos.Text, "Name\nSpooler\n");
+    Output wrong = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "nope" + query);
+    EXPECT_EQ(WEXITSTATUS(wrong.Status), 4) << wrong.Text;
+    EXPECT_NE(wrong.Text.find("Error: 80070005: Access is denied. "), std::string::npos) << wrong.Text;
+    EXPECT_NE(wrong.Text.find("NTLM"), std::string::npos) << wrong.Text;
 }
 
 TEST(WmiqueryRemote, DiagnosisPrintsTheLadderAndExitsByTheFailedStep) {
