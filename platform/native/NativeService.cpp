@@ -13,6 +13,7 @@
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
+#include "platform/native/NetworkAdapterProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessCounterProvider.h"
@@ -50,6 +51,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
     provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
+    provide(NetworkAdapterClass(), [context] { return EnumerateNetworkAdapters(context); });
+    provide(NetworkAdapterConfigurationClass(), [context] { return EnumerateNetworkAdapterConfigurations(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
     provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);
