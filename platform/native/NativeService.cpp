@@ -4,6 +4,7 @@
 #include "platform/TextCompare.h"
 #include "platform/WbemNamespaceClass.h"
 #include "platform/native/ClassSchema.h"
+#include "platform/native/AssociationProviders.h"
 #include "platform/native/BaseBoardProvider.h"
 #include "platform/native/BiosProvider.h"
 #include "platform/native/ComputerSystemProvider.h"
@@ -53,6 +54,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
     provide(NetworkAdapterClass(), [context] { return EnumerateNetworkAdapters(context); });
     provide(NetworkAdapterConfigurationClass(), [context] { return EnumerateNetworkAdapterConfigurations(context); });
+    provide(SystemProcessesClass(), [context] { return EnumerateSystemProcesses(context); });
+    provide(NetworkAdapterSettingClass(), [context] { return EnumerateNetworkAdapterSettings(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
     provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);
