@@ -28,17 +28,11 @@ std::optional<std::string> LastPathPart(const std::optional<std::string>& link) 
     return link->substr(link->find_last_of('/') + 1);
 }
 
-// udev's record of the interface ("E:ID_MODEL_FROM_DATABASE=..." lines).
+// udev's record of the interface ("n2"): the names of its hardware database.
 void ReadHardwareNames(const SystemFiles& files, NetAdapterInfo& a) {
-    auto text = files.Read("run/udev/data/n" + std::to_string(a.IfIndex), 64 * 1024);
-    if (!text) return;
-    for (std::string_view line : SplitLines(*text)) {
-        auto take = [&line](std::string_view key, std::optional<std::string>& target) {
-            if (line.substr(0, key.size()) == key && line.size() > key.size()) target = std::string(line.substr(key.size()));
-        };
-        take("E:ID_MODEL_FROM_DATABASE=", a.Product);
-        take("E:ID_VENDOR_FROM_DATABASE=", a.Vendor);
-    }
+    const auto udev = ParseUdevProperties(files.Read("run/udev/data/n" + std::to_string(a.IfIndex), 64 * 1024).value_or(""));
+    for (const auto& [key, target] : {std::pair{"ID_MODEL_FROM_DATABASE", &a.Product}, std::pair{"ID_VENDOR_FROM_DATABASE", &a.Vendor}})
+        if (auto it = udev.find(key); it != udev.end() && !it->second.empty()) *target = it->second;
 }
 
 }  // namespace
