@@ -10,6 +10,7 @@
 #include "platform/native/ComputerSystemProvider.h"
 #include "platform/native/CpuPackageProvider.h"
 #include "platform/native/DiskDriveProvider.h"
+#include "platform/native/DiskPartitionProvider.h"
 #include "platform/native/EnvironmentProvider.h"
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
@@ -56,6 +57,9 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(NetworkAdapterConfigurationClass(), [context] { return EnumerateNetworkAdapterConfigurations(context); });
     provide(SystemProcessesClass(), [context] { return EnumerateSystemProcesses(context); });
     provide(NetworkAdapterSettingClass(), [context] { return EnumerateNetworkAdapterSettings(context); });
+    provide(DiskPartitionClass(), [context] { return EnumerateDiskPartitions(context); });
+    provide(DiskDriveToDiskPartitionClass(), [context] { return EnumerateDiskDriveToDiskPartitions(context); });
+    provide(LogicalDiskToPartitionClass(), [context] { return EnumerateLogicalDiskToPartitions(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
     provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);

@@ -79,6 +79,28 @@ TEST(NativeAssociations, TheComputerAndItsProcesses) {
     EXPECT_TRUE(none.empty());
 }
 
+TEST(NativeAssociations, DisksTheirPartitionsAndTheFileSystemsOnThem) {
+    Service s = Connect(FixtureRoot("native-basic"));
+    auto parts = All(s.Services, "ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"/dev/sda\"}");
+    ASSERT_EQ(parts.size(), 3u);
+    EXPECT_EQ(Val(parts[2], "DeviceID"), "Disk #0, Partition #2");
+    EXPECT_EQ(All(s.Services, "ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"/dev/sdb\"}").size(), 0u);  // no partitions
+
+    // "/" is on sda1; /boot is a file system on the whole disk sdb, on no partition.
+    auto root = All(s.Services, "ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"Disk #0, Partition #0\"} WHERE AssocClass = Win32_LogicalDiskToPartition");
+    ASSERT_EQ(root.size(), 1u);
+    EXPECT_EQ(Val(root[0], "DeviceID"), "/");
+    auto drive = All(s.Services, "ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"Disk #0, Partition #0\"} WHERE ResultClass = CIM_DiskDrive");
+    ASSERT_EQ(drive.size(), 1u);
+    EXPECT_EQ(Val(drive[0], "DeviceID"), "/dev/sda");
+    auto based = All(s.Services, "REFERENCES OF {Win32_LogicalDisk.DeviceID=\"/\"}");
+    ASSERT_EQ(based.size(), 1u);
+    EXPECT_EQ(Val(based[0], "StartingAddress"), "1048576");
+    EXPECT_EQ(Val(based[0], "EndingAddress"), std::to_string((2048ull + 1050624) * 512 - 1));
+    EXPECT_EQ(All(s.Services, "REFERENCES OF {Win32_LogicalDisk.DeviceID=\"/boot\"}").size(), 0u);
+    EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_Dependency").size(), 4u);  // three partitions, one file system
+}
+
 TEST(NativeAssociationsRealSystem, ThisProcessAndItsComputerAdaptersAndTheirSettings) {
     Service s = Connect(std::make_shared<const NativeContext>("/"));
     const std::string self = "{Win32_Process.Handle=\"" + std::to_string(::getpid()) + "\"}";
