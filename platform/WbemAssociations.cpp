@@ -39,6 +39,14 @@ WideString RefTarget(const WbemPropertyDef& def) {
     return {};
 }
 
+// The class qualifiers the object model knows the truth of: Association (keys that are
+// references) and Abstract. Classes carry no others here.
+bool ClassHasQualifier(const WbemClass& cls, const WideString& qualifier) {
+    if (SameTextW(qualifier, u"Association")) return IsAssociationClass(cls);
+    if (SameTextW(qualifier, u"Abstract")) return cls.IsAbstract();
+    return false;
+}
+
 WbemObjectPtr KeysOnly(const WbemObjectPtr& obj) {
     std::vector<WideString> names;
     for (std::size_t k : obj->Class()->KeyIndexes()) names.push_back(obj->Class()->Properties()[k].Name);
@@ -77,7 +85,7 @@ struct AssociationRun {
             WbemObjectPtr target;
             if (Failed(Get(path.RawOleStr(), target)) || !target) continue;  // gone since
             if (!Query.ResultClass.empty() && !target->Class()->IsA(Query.ResultClass)) continue;
-            if (!Query.RequiredQualifier.empty()) continue;  // classes carry no class qualifiers here
+            if (!Query.RequiredQualifier.empty() && !ClassHasQualifier(*target->Class(), Query.RequiredQualifier)) continue;
             Add(target);
         }
     }
@@ -88,8 +96,9 @@ struct AssociationRun {
             if (!entry.Source || cls.IsAbstract() || !IsAssociationClass(cls)) continue;
             if (!Query.AssocClass.empty() && !cls.IsA(Query.AssocClass)) continue;
             if (Query.References && !Query.ResultClass.empty() && !cls.IsA(Query.ResultClass)) continue;
-            if (!Query.RequiredAssocQualifier.empty() || (Query.References && !Query.RequiredQualifier.empty()))
-                continue;  // classes carry no class qualifiers here
+            if (!Query.RequiredAssocQualifier.empty() && !ClassHasQualifier(cls, Query.RequiredAssocQualifier)) continue;
+            if (Query.References && !Query.RequiredQualifier.empty() && !ClassHasQualifier(cls, Query.RequiredQualifier))
+                continue;
             // The roles that can name the source: Role, and a reference to its class.
             std::vector<std::size_t> roles;
             for (std::size_t k : cls.KeyIndexes()) {

@@ -20,7 +20,9 @@ bool PathNamesObject(const WideString& path, const WbemObject& object);
 
 // The objects of the query about source (an instance): for ASSOCIATORS the objects at
 // the other ends of the associations that refer to it, each once; for REFERENCES the
-// association instances themselves. Made when the set is first read.
+// association instances themselves. Made when the set is first read. Of the class
+// qualifiers that RequiredQualifier and RequiredAssocQualifier ask for, the classes have
+// Association (an association class) and Abstract, no others.
 WbemObjectProducerFactory AssociationQueryProducer(WqlAssociationQuery query, WbemObjectPtr source,
                                                    WbemNamespacePtr ns, WbemObjectGetter get, WideString server);
 

@@ -55,7 +55,8 @@ TEST(NativeAssociations, TheComputerAndItsProcesses) {
         {" WHERE AssocClass = Win32_NetworkAdapterSetting", 0}, {" WHERE ResultClass = CIM_System", 1},
         {" WHERE ResultClass = Win32_Process", 0}, {" WHERE Role = PartComponent", 1}, {" WHERE Role = GroupComponent", 0},
         {" WHERE ResultRole = GroupComponent", 1}, {" WHERE ResultRole = PartComponent", 0},
-        {" WHERE RequiredAssocQualifier = Association", 0}};
+        {" WHERE RequiredAssocQualifier = Association", 1}, {" WHERE RequiredAssocQualifier = Dynamic", 0},
+        {" WHERE RequiredQualifier = Association", 0}};
     for (const auto& [where, count] : narrowed)
         EXPECT_EQ(All(s.Services, ("ASSOCIATORS OF " + process + where).c_str()).size(), count) << where;
     auto keys = All(s.Services, ("ASSOCIATORS OF " + process + " WHERE KeysOnly").c_str());
@@ -66,6 +67,7 @@ TEST(NativeAssociations, TheComputerAndItsProcesses) {
     ASSERT_EQ(defs.size(), 1u);
     EXPECT_EQ(Val(defs[0], "__GENUS"), "1");
     EXPECT_EQ(Val(defs[0], "__CLASS"), "Win32_ComputerSystem");
+    EXPECT_EQ(All(s.Services, ("REFERENCES OF " + process + " WHERE RequiredQualifier = Association").c_str()).size(), 1u);
     auto refs = All(s.Services, ("REFERENCES OF " + process + " WHERE ResultClass = CIM_SystemComponent").c_str());
     ASSERT_EQ(refs.size(), 1u);
     EXPECT_EQ(Val(refs[0], "PartComponent"), "\\\\FIXTUREHOST\\root\\cimv2:Win32_Process.Handle=\"42\"");
