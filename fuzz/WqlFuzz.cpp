@@ -1,11 +1,13 @@
 // libFuzzer target for the WQL engine: any bytes, read both as UTF-8 and as UTF-16,
-// must parse to S_OK or WBEM_E_INVALID_QUERY without crashing, throwing or hanging,
-// and a parsed condition must evaluate against values of every kind.
+// must parse to S_OK or WBEM_E_INVALID_QUERY without crashing, throwing or hanging (as
+// a SELECT and as an ASSOCIATORS OF / REFERENCES OF query), and a parsed condition must
+// evaluate against values of every kind.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "platform/Wql.h"
+#include "platform/WqlAssociation.h"
 #include "platform/WqlValue.h"
 
 using namespace veskin;
@@ -32,6 +34,10 @@ void Check(const WideString& text) {
         (void)query->Matches(ValueFor);
         (void)query->ReferencedProperties();
     }
+    WqlAssociationQuery association;
+    hr = WqlParseAssociation(text, association);
+    if (hr != S_OK && hr != WBEM_E_INVALID_QUERY) std::abort();
+    if (hr == S_OK && (!WqlIsAssociationQuery(text) || association.ObjectPath.empty())) std::abort();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/WbemServicesImpl.h"
 
+#include "platform/WbemAssociations.h"
 #include "platform/WbemObjectPath.h"
 #include "platform/WbemQueryRun.h"
 #include "platform/WbemSystemProperties.h"
@@ -123,6 +124,7 @@ HRESULT WbemServicesImpl::ExecQuery(const WideString& query, const WideString& q
                                     ISWbemObjectSetPtr& objectSet) {
     objectSet.reset();
     if (!SameTextW(queryLanguage, u"WQL")) return WBEM_E_INVALID_QUERY_TYPE;
+    if (WqlIsAssociationQuery(query)) return ExecAssociationQuery(query, flags, objectSet);
     WqlQueryPtr parsed;
     HRESULT hr = WqlParse(query, parsed);
     if (Failed(hr)) return hr;
@@ -150,6 +152,39 @@ HRESULT WbemServicesImpl::ExecQuery(const WideString& query, const WideString& q
         factory = InstanceQueryProducer(std::move(classes), parsed, server, FNameSpace);
     }
 
+    return WbemObjectSet::ForQuery(std::move(factory), flags, objectSet);
+}
+
+HRESULT WbemServicesImpl::ExecAssociationQuery(const WideString& query, std::int32_t flags,
+                                               ISWbemObjectSetPtr& objectSet) {
+    WqlAssociationQuery parsed;
+    HRESULT hr = WqlParseAssociation(query, parsed);
+    if (Failed(hr)) return hr;
+    if (parsed.SchemaOnly) return WBEM_E_NOT_SUPPORTED;
+    ParsedObjectPath path;
+    hr = ParseObjectPath(parsed.ObjectPath, path);
+    if (Failed(hr)) return hr;
+    if (path.IsClass) {
+        // No class here is associated with another class as such.
+        ISWbemObjectPtr cls;
+        hr = Get(parsed.ObjectPath, 0, nullptr, cls);
+        if (Failed(hr)) return hr;
+        objectSet = std::make_shared<WbemObjectSet>(std::vector<WbemObjectPtr>{});
+        return S_OK;
+    }
+    ISWbemObjectPtr source;
+    hr = Get(parsed.ObjectPath, 0, nullptr, source);
+    if (Failed(hr)) return hr;
+    // The other ends are found by their paths, as Get finds them.
+    WbemObjectGetter get = [repository = FRepository, ns = FNameSpace](const WideString& p, WbemObjectPtr& obj) {
+        WbemServicesImpl services(repository, ns);
+        ISWbemObjectPtr found;
+        HRESULT r = services.Get(p, 0, nullptr, found);
+        obj = std::dynamic_pointer_cast<WbemObject>(found);
+        return r;
+    };
+    auto factory = AssociationQueryProducer(std::move(parsed), std::dynamic_pointer_cast<WbemObject>(source),
+                                            FNameSpace, std::move(get), FRepository->ServerName());
     return WbemObjectSet::ForQuery(std::move(factory), flags, objectSet);
 }
 

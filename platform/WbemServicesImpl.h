@@ -21,6 +21,9 @@ public:
     // wbemFlagReturnImmediately the objects are made as the enumerator asks for them;
     // without it they are all made here (a failure then fails the query). With
     // wbemQueryFlagPrototype the set holds one class object describing the result.
+    // ASSOCIATORS OF / REFERENCES OF {path}: the object must exist (else what Get
+    // answers); a class path has no associations here, and SchemaOnly is refused with
+    // WBEM_E_NOT_SUPPORTED.
     HRESULT ExecQuery(const WideString& query, const WideString& queryLanguage,
                       std::int32_t flags, const ISWbemNamedValueSetPtr& valueSet,
                       ISWbemObjectSetPtr& objectSet) override;
@@ -30,6 +33,7 @@ public:
 
 private:
     void Locate(WbemObject& object) const;
+    HRESULT ExecAssociationQuery(const WideString& query, std::int32_t flags, ISWbemObjectSetPtr& objectSet);
 
     WbemRepositoryPtr FRepository;
     WbemNamespacePtr FNameSpace;

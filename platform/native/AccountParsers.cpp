@@ -24,12 +24,6 @@ std::optional<std::uint32_t> Id(std::string_view text) {
     return static_cast<std::uint32_t>(*n);
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
 
 std::vector<PasswdEntry> ParsePasswd(std::string_view text) {
@@ -55,7 +49,7 @@ std::vector<GroupEntry> ParseGroup(std::string_view text) {
         std::string_view members = f[3];
         while (!members.empty()) {
             std::size_t comma = members.find(',');
-            std::string_view m = Trim(members.substr(0, comma));
+            std::string_view m = TrimBlanks(members.substr(0, comma));
             if (!m.empty()) g.Members.emplace_back(m);
             if (comma == std::string_view::npos) break;
             members.remove_prefix(comma + 1);
@@ -80,15 +74,15 @@ std::vector<ShadowEntry> ParseShadow(std::string_view text) {
 std::vector<std::pair<std::string, std::string>> ParseEnvironmentFile(std::string_view text) {
     std::vector<std::pair<std::string, std::string>> out;
     for (std::string_view line : SplitLines(text)) {
-        line = Trim(line);
+        line = TrimBlanks(line);
         if (line.empty() || line.front() == '#') continue;
-        if (line.rfind("export ", 0) == 0) line = Trim(line.substr(7));
+        if (line.rfind("export ", 0) == 0) line = TrimBlanks(line.substr(7));
         std::size_t eq = line.find('=');
         if (eq == 0 || eq == std::string_view::npos) continue;
-        std::string_view value = Trim(line.substr(eq + 1));
+        std::string_view value = TrimBlanks(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        out.emplace_back(std::string(Trim(line.substr(0, eq))), std::string(value));
+        out.emplace_back(std::string(TrimBlanks(line.substr(0, eq))), std::string(value));
     }
     return out;
 }

@@ -95,7 +95,10 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
             fail(name + " has no type");
             continue;
         }
-        auto type = CimTypeNamed(words[1]);
+        // "ref:Class" is a reference to objects of that class.
+        const std::string_view typeWord = words[1];
+        const bool typedRef = typeWord.size() > 4 && typeWord.substr(0, 4) == "ref:";
+        auto type = typedRef ? std::optional<std::int32_t>(wbemCimtypeReference) : CimTypeNamed(typeWord);
         if (!type) {
             fail("unknown type " + std::string(words[1]));
             continue;
@@ -108,7 +111,8 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
         const bool isArray = words.size() > 2 && words[2] == "array";
         if (isArray) ++next;
         // Every property carries its type's name, as the Windows service gives it.
-        std::vector<WbemQualifierDef> qualifiers{{u"CIMTYPE", Variant(AnsiToWide(CimTypeName(*type)))}};
+        std::vector<WbemQualifierDef> qualifiers{
+            {u"CIMTYPE", Variant(AnsiToWide(typedRef ? std::string(typeWord) : CimTypeName(*type)))}};
         for (; next < words.size(); ++next) {
             auto q = QualifierOf(words[next]);
             if (q) qualifiers.push_back(std::move(*q));

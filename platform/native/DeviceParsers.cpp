@@ -126,6 +126,16 @@ std::vector<NetDevStat> ParseNetDev(std::string_view text) {
     return out;
 }
 
+std::map<std::string, std::string> ParseUdevProperties(std::string_view text) {
+    std::map<std::string, std::string> out;
+    for (std::string_view line : SplitLines(text)) {
+        if (line.substr(0, 2) != "E:") continue;
+        std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos) out.emplace(std::string(line.substr(2, eq - 2)), std::string(line.substr(eq + 1)));
+    }
+    return out;
+}
+
 std::optional<std::uint64_t> ParseLinkSpeed(std::string_view text) {
     auto lines = SplitLines(text);
     if (lines.empty()) return std::nullopt;

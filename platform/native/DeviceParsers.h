@@ -1,7 +1,8 @@
 #pragma once
-// Parsers for the device files: /proc/diskstats, /proc/mounts, /proc/net/dev and
-// /sys/class/net/<if>/speed.
+// Parsers for the device files: /proc/diskstats, /proc/mounts, /proc/net/dev,
+// /sys/class/net/<if>/speed and udev's database records.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ struct NetDevStat {
     std::uint64_t TxBytes = 0, TxPackets = 0, TxErrors = 0, TxDropped = 0;
 };
 std::vector<NetDevStat> ParseNetDev(std::string_view text);
+
+// The properties of a udev database record (run/udev/data/<id>): its "E:KEY=value" lines.
+std::map<std::string, std::string> ParseUdevProperties(std::string_view text);
 
 // Megabits per second; nothing for an unknown speed (-1, empty, malformed).
 std::optional<std::uint64_t> ParseLinkSpeed(std::string_view text);

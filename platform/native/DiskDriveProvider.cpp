@@ -17,23 +17,30 @@ bool IsPhysicalDiskName(const std::string& name) {
     return !name.empty();
 }
 
+std::vector<PhysicalDisk> PhysicalDisks(const SystemFiles& files) {
+    std::vector<PhysicalDisk> out;
+    for (const auto& name : files.Entries("sys/block")) {
+        if (!IsPhysicalDiskName(name)) continue;
+        auto sectors = ToU64(files.ReadLine("sys/block/" + name + "/size").value_or(""));  // always in 512-byte units
+        if (sectors) out.push_back(PhysicalDisk{name, *sectors});
+    }
+    return out;
+}
+
 WbemObjectProducer EnumerateDiskDrives(std::shared_ptr<const NativeContext> context) {
     const SystemFiles& files = context->Files();
     const WbemClassPtr& cls = DiskDriveClass();
     std::vector<WbemObjectPtr> out;
     std::uint32_t index = 0;
-    for (const auto& name : files.Entries("sys/block")) {
-        if (!IsPhysicalDiskName(name)) continue;
+    for (const auto& [name, sectors] : PhysicalDisks(files)) {
         const std::string dir = "sys/block/" + name + "/";
-        auto sectors = ToU64(files.ReadLine(dir + "size").value_or(""));  // always in 512-byte units
-        if (!sectors) continue;  // gone since the listing, or no block device
         ValueRow row(cls);
         const std::string device = "/dev/" + name;
         const auto model = files.ReadLine(dir + "device/model");
         const bool removable = files.ReadLine(dir + "removable").value_or("0") == "1";
         const bool readOnly = files.ReadLine(dir + "ro").value_or("0") == "1";
         const auto sectorBytes = ToU64(files.ReadLine(dir + "queue/logical_block_size").value_or(""));
-        const std::uint64_t bytes = *sectors * 512;
+        const std::uint64_t bytes = sectors * 512;
         std::uint32_t partitions = 0;
         for (const auto& entry : files.Entries(dir.substr(0, dir.size() - 1)))
             if (entry.rfind(name, 0) == 0 && files.ReadLine(dir + entry + "/partition")) ++partitions;

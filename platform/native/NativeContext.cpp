@@ -15,6 +15,17 @@ NativeContext::NativeContext(std::string root) : FFiles(std::move(root)) {
     if (FPageSize <= 0) FPageSize = 4096;
 }
 
+NativeContext::NativeContext(std::string root, InterfaceAddressReader addresses)
+    : NativeContext(std::move(root)) {
+    FAddresses = std::move(addresses);
+}
+
+std::vector<InterfaceAddress> NativeContext::InterfaceAddresses() const {
+    if (FAddresses) return FAddresses();
+    if (FFiles.IsRealRoot()) return ReadSystemInterfaceAddresses();
+    return {};
+}
+
 std::string NativeContext::HostName() const {
     auto name = FFiles.ReadLine("proc/sys/kernel/hostname");
     if (name && !name->empty()) return *name;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/native/InterfaceAddresses.h"
 #include "platform/native/SystemFiles.h"
 
 namespace veskin {
@@ -12,6 +13,8 @@ namespace veskin {
 class NativeContext {
 public:
     explicit NativeContext(std::string root = "/");
+    // A context whose interface addresses come from the reader (fixture trees).
+    NativeContext(std::string root, InterfaceAddressReader addresses);
 
     const SystemFiles& Files() const { return FFiles; }
     long ClockTicks() const { return FClockTicks; }
@@ -31,11 +34,15 @@ public:
     std::optional<std::string> RootDevice() const;
     // "<caption>|/|<root device>", the name Win32_OperatingSystem and processes share.
     std::string OsName() const;
+    // The interfaces' IP addresses: the reader's, else the system's on the real root,
+    // else none.
+    std::vector<InterfaceAddress> InterfaceAddresses() const;
 
 private:
     SystemFiles FFiles;
     long FClockTicks;
     long FPageSize;
+    InterfaceAddressReader FAddresses;
 };
 
 }  // namespace veskin

@@ -4,15 +4,18 @@
 #include "platform/TextCompare.h"
 #include "platform/WbemNamespaceClass.h"
 #include "platform/native/ClassSchema.h"
+#include "platform/native/AssociationProviders.h"
 #include "platform/native/BaseBoardProvider.h"
 #include "platform/native/BiosProvider.h"
 #include "platform/native/ComputerSystemProvider.h"
 #include "platform/native/CpuPackageProvider.h"
 #include "platform/native/DiskDriveProvider.h"
+#include "platform/native/DiskPartitionProvider.h"
 #include "platform/native/EnvironmentProvider.h"
 #include "platform/native/GroupProvider.h"
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
+#include "platform/native/NetworkAdapterProvider.h"
 #include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessCounterProvider.h"
@@ -50,6 +53,13 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
     provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
     provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
+    provide(NetworkAdapterClass(), [context] { return EnumerateNetworkAdapters(context); });
+    provide(NetworkAdapterConfigurationClass(), [context] { return EnumerateNetworkAdapterConfigurations(context); });
+    provide(SystemProcessesClass(), [context] { return EnumerateSystemProcesses(context); });
+    provide(NetworkAdapterSettingClass(), [context] { return EnumerateNetworkAdapterSettings(context); });
+    provide(DiskPartitionClass(), [context] { return EnumerateDiskPartitions(context); });
+    provide(DiskDriveToDiskPartitionClass(), [context] { return EnumerateDiskDriveToDiskPartitions(context); });
+    provide(LogicalDiskToPartitionClass(), [context] { return EnumerateLogicalDiskToPartitions(context); });
     provide(ServiceClass(), [context] { return EnumerateServices(context); });
     provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);

@@ -19,6 +19,8 @@ std::optional<double> ToDouble(std::string_view text);
 
 // Fields separated by blanks (spaces and tabs).
 std::vector<std::string_view> SplitFields(std::string_view line);
+// The text without leading and trailing blanks (spaces, tabs, line breaks).
+std::string_view TrimBlanks(std::string_view text);
 // Lines without their line breaks.
 std::vector<std::string_view> SplitLines(std::string_view text);
 

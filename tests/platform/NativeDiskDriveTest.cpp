@@ -1,12 +1,14 @@
-// Win32_DiskDrive: the disks of the fixture's sys/block, and of this machine against
-// the kernel's /proc/partitions.
+// Win32_DiskDrive and Win32_DiskPartition: the disks and partitions of the fixture's
+// sys/block, and of this machine against the kernel's /proc/partitions.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "platform/native/DiskDriveProvider.h"
+#include "platform/native/DiskPartitionProvider.h"
 #include "platform/native/NativeService.h"
 #include "tests/platform/NativeTestSupport.h"
 
@@ -26,7 +28,7 @@ TEST(NativeDiskDrives, DisksFromFixture) {
     EXPECT_EQ(Val(sda, "FirmwareRevision"), "RVT04B6Q");
     EXPECT_EQ(Val(sda, "Size"), std::to_string(1953525168ull * 512));
     EXPECT_EQ(Val(sda, "TotalSectors"), "1953525168");
-    EXPECT_EQ(Val(sda, "Partitions"), "2");
+    EXPECT_EQ(Val(sda, "Partitions"), "3");
     EXPECT_EQ(Val(sda, "MediaType"), "Fixed hard disk media");
     EXPECT_EQ(sda->GetValue(u"Capabilities").ArrayCount(), 2);
     EXPECT_EQ(Val(sda, "SerialNumber"), "<null>");
@@ -39,6 +41,38 @@ TEST(NativeDiskDrives, DisksFromFixture) {
     EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_MediaAccessDevice").size(), 2u);
     for (const char* name : {"loop3", "dm-0", "md127", "sr0", "zram0"}) EXPECT_FALSE(IsPhysicalDiskName(name)) << name;
     for (const char* name : {"sda", "nvme0n1", "vda", "mmcblk0"}) EXPECT_TRUE(IsPhysicalDiskName(name)) << name;
+}
+
+TEST(NativeDiskDrives, PartitionsFromFixture) {
+    Service s = Connect(FixtureRoot("native-basic"));
+    auto parts = All(s.Services, "SELECT * FROM Win32_DiskPartition");
+    ASSERT_EQ(parts.size(), 3u);  // sda1, sda2 and sda10, in the order of their numbers
+    EXPECT_EQ(Val(parts[0], "DeviceID"), "Disk #0, Partition #0");
+    EXPECT_EQ(Val(parts[0], "__RELPATH"), "Win32_DiskPartition.DeviceID=\"Disk #0, Partition #0\"");
+    EXPECT_EQ(Val(parts[0], "DiskIndex"), "0");
+    EXPECT_EQ(Val(parts[0], "StartingOffset"), "1048576");
+    EXPECT_EQ(Val(parts[0], "Size"), std::to_string(1050624ull * 512));
+    EXPECT_EQ(Val(parts[0], "NumberOfBlocks"), "1050624");
+    EXPECT_EQ(Val(parts[0], "Type"), "GPT: Unknown");
+    EXPECT_EQ(Val(parts[0], "PrimaryPartition"), "TRUE");
+    EXPECT_EQ(Val(parts[0], "Bootable"), "FALSE");
+    EXPECT_EQ(Val(parts[1], "Type"), "GPT: System");  // the type GUID in capitals
+    EXPECT_EQ(Val(parts[1], "BootPartition"), "TRUE");
+    EXPECT_EQ(Val(parts[2], "Index"), "2");
+    EXPECT_EQ(Val(parts[2], "Type"), "<null>");  // udev has no record of it
+    EXPECT_EQ(All(s.Services, "SELECT * FROM CIM_StorageExtent WHERE __CLASS = 'Win32_DiskPartition'").size(), 3u);
+    EXPECT_EQ(PartitionTypeText("dos", "0x7"), "Installable File System");
+    EXPECT_EQ(PartitionTypeText("dos", "0x83"), "Unknown");
+    EXPECT_FALSE(PartitionTypeText("atari", "x"));
+
+    // A partition number that is no number is no partition; unreadable places are null.
+    Service broken = Connect(FixtureRoot("native-broken"));
+    auto bad = All(broken.Services, "SELECT * FROM Win32_DiskPartition");
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_EQ(Val(bad[0], "DeviceID"), "Disk #0, Partition #0");
+    EXPECT_EQ(Val(bad[0], "StartingOffset"), "<null>");
+    EXPECT_EQ(Val(bad[0], "Size"), "<null>");
+    EXPECT_EQ(Val(bad[0], "Type"), "<null>");  // a scheme without a type
 }
 
 TEST(NativeDiskDrivesRealSystem, SizesMatchProcPartitions) {
@@ -68,6 +102,18 @@ TEST(NativeDiskDrivesRealSystem, SizesMatchProcPartitions) {
     std::size_t lettered = 0;
     for (const auto& d : disks) lettered += Val(d, "DeviceID").find_first_of("0123456789") == std::string::npos;
     EXPECT_EQ(lettered, expected);
+
+    // Each disk's partitions, by size, as the kernel lists them after the disk.
+    for (const auto& d : disks) {
+        const std::string name = Val(d, "DeviceID").substr(5);
+        std::multiset<std::uint64_t> kernel, reported;
+        for (const auto& [part, blocks] : kib)
+            if (part != name && part.rfind(name, 0) == 0 && std::ifstream("/sys/block/" + name + "/" + part + "/partition"))
+                kernel.insert(blocks);
+        const std::string q = "ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"" + Val(d, "DeviceID") + "\"} WHERE ResultClass = Win32_DiskPartition";
+        for (const auto& p : All(services, q.c_str())) reported.insert(std::stoull(Val(p, "Size")) / 1024);
+        EXPECT_EQ(reported, kernel) << name;
+    }
 }
 
 }  // namespace

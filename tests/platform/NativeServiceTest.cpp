@@ -36,6 +36,8 @@ const char* const kClasses[] = {
     "Win32_PerfFormattedData_PerfOS_Memory", "Win32_PerfFormattedData_PerfOS_Processor",
     "Win32_PerfRawData_Tcpip_NetworkInterface", "Win32_UserAccount", "Win32_Group", "Win32_Environment",
     "Win32_ComputerSystem", "Win32_BIOS", "Win32_BaseBoard", "Win32_LogicalDisk", "Win32_Processor", "Win32_DiskDrive", "Win32_Service",
+    "Win32_NetworkAdapter", "Win32_NetworkAdapterConfiguration", "Win32_SystemProcesses", "Win32_NetworkAdapterSetting",
+    "Win32_DiskPartition", "Win32_DiskDriveToDiskPartition", "Win32_LogicalDiskToPartition",
     "Win32_PerfRawData_PerfProc_Process", "Win32_PerfFormattedData_PerfProc_Process"};
 // Superclasses of the served classes: they have data files but no provider.
 const char* const kAbstractClasses[] = {
@@ -44,7 +46,9 @@ const char* const kAbstractClasses[] = {
     "Win32_Account", "CIM_SystemResource", "CIM_System", "CIM_ComputerSystem", "CIM_UnitaryComputerSystem",
     "CIM_SoftwareElement", "CIM_BIOSElement", "CIM_PhysicalElement", "CIM_PhysicalPackage", "CIM_Card",
     "CIM_LogicalDevice", "CIM_StorageExtent", "CIM_LogicalDisk", "CIM_Processor", "CIM_MediaAccessDevice",
-    "CIM_DiskDrive", "CIM_Service", "Win32_BaseService"};
+    "CIM_DiskDrive", "CIM_Service", "Win32_BaseService", "CIM_NetworkAdapter", "CIM_Setting",
+    "CIM_Component", "CIM_SystemComponent", "CIM_ElementSetting", "Win32_DeviceSettings", "CIM_DiskPartition",
+    "CIM_Dependency", "CIM_MediaPresent", "CIM_BasedOn"};
 
 // Every value is in the delivered form of its property's CIM type.
 void ExpectDeliveredForms(const WbemObjectPtr& obj) {

@@ -25,13 +25,15 @@ struct Service {
     ISWbemServicesPtr Services;
 };
 
-inline Service Connect(const std::string& root) {
+inline Service Connect(std::shared_ptr<const NativeContext> context) {
     Service s;
-    s.Context = std::make_shared<const NativeContext>(root);
+    s.Context = std::move(context);
     auto locator = MakeNativeLocator(s.Context, MakeNativeRepository(s.Context));
     EXPECT_EQ(locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, s.Services), S_OK);
     return s;
 }
+
+inline Service Connect(const std::string& root) { return Connect(std::make_shared<const NativeContext>(root)); }
 
 inline HRESULT Query(const ISWbemServicesPtr& services, const char* wql, std::vector<WbemObjectPtr>& out,
               std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
@@ -73,5 +75,18 @@ inline std::string Val(const WbemObjectPtr& obj, const char* name) {
     }
 }
 
+// An array value as "a,b,c" (elements as Val gives them), "<null>" for null.
+inline std::string Items(const WbemObjectPtr& obj, const char* name) {
+    Variant v = obj->GetValue(W(name));
+    if (v.IsNull()) return "<null>";
+    if (!v.IsArray()) return "<no array>";
+    std::string out;
+    for (int i = v.ArrayLowBound(); i <= v.ArrayHighBound(); ++i) {
+        const Variant& e = v.GetElement(i);
+        if (!out.empty()) out += ",";
+        out += e.VarType() == varOleStr ? WideToAnsi(e.RawOleStr()) : e.IsNull() ? "<null>" : std::to_string(e.RawInt());
+    }
+    return out;
+}
 
 }  // namespace veskin

@@ -226,9 +226,13 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
         ASSERT_GE(tableLines.size(), 2u);
         const std::vector<std::string> names = TableCells(tableLines[0]);
         // Process classes change between the two runs (the program itself is one of the
-        // processes): their rows are paired by the process's key.
-        const bool processes = name == "Win32_Process" || name.find("PerfProc_Process") != std::string::npos;
-        const char* const processKey = name == "Win32_Process" ? "Handle" : "IDProcess";
+        // processes): their rows are paired by the process's key (its path in the
+        // association of the computer and its processes).
+        const bool processes = name == "Win32_Process" || name == "Win32_SystemProcesses" ||
+                               name.find("PerfProc_Process") != std::string::npos;
+        const char* const processKey = name == "Win32_Process"           ? "Handle"
+                                       : name == "Win32_SystemProcesses" ? "PartComponent"
+                                                                         : "IDProcess";
         std::vector<TJson> objects;
         for (const std::string& line : Lines(json.Output)) {
             objects.emplace_back();
