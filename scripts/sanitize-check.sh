@@ -15,6 +15,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DVESKIN_SANITIZE=ON -DVES
     -DVESKIN_BUILD_APP=ON -DVESKIN_BUILD_TESTS=ON -DVESKIN_BUILD_TOOLS=ON -DVESKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0"
 # The Wine tests run the Windows build, which is not sanitized.
 ctest --test-dir "$build" --output-on-failure -j2 --exclude-regex '^WineWmiQuery\.'
 
