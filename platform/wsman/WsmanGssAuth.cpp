@@ -110,6 +110,10 @@ public:
 
     HRESULT Seal(std::string& body, std::string& contentType) override {
         if (FEndpoint.Tls || body.empty()) return S_OK;
+        if (!FContext || !FComplete) {
+            SetErrorDetail(E_ACCESSDENIED, "no " + Description() + " security context to encrypt the message with");
+            return E_ACCESSDENIED;
+        }
         std::string header, sealed;
         if (Failed(FContext->Seal(body, header, sealed))) {
             SetErrorDetail(WSMAN_E_CANNOT_DECRYPT, FContext->ErrorText());
@@ -128,6 +132,7 @@ public:
         // Answers other than 200 may come in clear (a refusal before decryption); a
         // result in clear on an encrypted session is not to be trusted.
         if (!encrypted && response.Status != 200) return S_OK;
+        if (!FContext || !FComplete) return Undecryptable("no security context to decrypt the answer with");
         EncryptedFrame frame;
         std::string error, plain;
         if (!DecodeEncryptedBody(type, response.Body, frame, error)) return Undecryptable(error);
@@ -148,10 +153,11 @@ private:
         return FWire == GssWire::Kerberos ? KerberosEncryptedProtocol : SpnegoEncryptedProtocol;
     }
 
-    HRESULT Undecryptable(const std::string& why) {
+    // why is taken by value: it may be the text of the context dropped here.
+    HRESULT Undecryptable(std::string why) {
         FContext.reset();
         FComplete = false;
-        SetErrorDetail(WSMAN_E_CANNOT_DECRYPT, why);
+        SetErrorDetail(WSMAN_E_CANNOT_DECRYPT, std::move(why));
         return WSMAN_E_CANNOT_DECRYPT;
     }
 

@@ -123,7 +123,14 @@ HRESULT WsmanTransport::State::Authenticate() {
         bool retry = false;
         if (HRESULT hr = Send({}, "application/soap+xml;charset=UTF-8", true, response, retry); Failed(hr)) return hr;
         if (response.Status == 200) return Auth->Accept(response);
-        if (response.Status != 401) return StatusResult(response);
+        if (response.Status != 401) {
+            // Any other answer ends the exchange without a context: nothing may be sealed.
+            const HRESULT hr = StatusResult(response);
+            if (Failed(hr)) return hr;
+            SetErrorDetail(WSMAN_E_HTTP_SERVER_ERROR, "the server answered HTTP " + std::to_string(response.Status) +
+                                                          " inside the " + Auth->Description() + " authentication");
+            return WSMAN_E_HTTP_SERVER_ERROR;
+        }
         if (!Auth->Challenge(response)) return Refused(response);
         if (!Stream)  // the server ended the connection inside the exchange: start over
             if (HRESULT hr = Connect(); Failed(hr)) return hr;
