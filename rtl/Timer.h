@@ -1,7 +1,8 @@
 #pragma once
 // A component timer: while enabled, with a positive interval and a handler, it calls
-// OnTimer every Interval milliseconds. The ticks come from a pluggable service (the
-// window installs one driven by its event loop); with no service a timer never fires.
+// OnTimer every Interval milliseconds. The ticks come from a pluggable service (tests
+// install a manual one); with no service a timer never fires, which is the programs' case:
+// neither the window nor wmiquery uses a component that needs ticks.
 #include <cstdint>
 #include <vector>
 
