@@ -63,6 +63,8 @@ std::string AdviceFor(HRESULT hr, const std::string& outcome, const WsmanEndpoin
         return "No KDC answered for the realm: check the realm and its kdc entries in krb5.conf (or KRB5_CONFIG), or use NTLM (ntlmdomain:DOMAIN).";
     if (hr == SEC_E_NO_CREDENTIALS) return "There is no Kerberos ticket of your own: run kinit, or type a user and password.";
     if (hr == WSMAN_E_UNENCRYPTED_REFUSED) return "The server offers only Basic, which needs HTTPS: connect with https:// (port 5986), or enable Negotiate on the server.";
+    if (hr == WSMAN_E_HTTP_BAD_REQUEST && Contains(outcome, "encrypted message"))
+        return "The server (or a proxy on the way) does not take encrypted messages: connect with https:// (port 5986).";
     if (hr == WSMAN_E_CANNOT_DECRYPT) return "The server's encrypted answer could not be read: a proxy may alter the traffic; try HTTPS.";
     if (hr == E_ACCESSDENIED) {
         if (Contains(mechanism, "NTLM"))

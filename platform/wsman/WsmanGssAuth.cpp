@@ -131,6 +131,13 @@ public:
         const bool encrypted = type.size() >= 19 && EqualsNoCase(type.substr(0, 19), "multipart/encrypted");
         // Answers other than 200 may come in clear (a refusal before decryption); a
         // result in clear on an encrypted session is not to be trusted.
+        if (!encrypted && (response.Status == 400 || response.Status == 415) &&
+            !EqualsNoCase(type.substr(0, 20), "application/soap+xml")) {
+            SetErrorDetail(WSMAN_E_HTTP_BAD_REQUEST, "the server refused the encrypted message (HTTP " +
+                                                         std::to_string(response.Status) + " " + response.Reason +
+                                                         "): it does not take message encryption");
+            return WSMAN_E_HTTP_BAD_REQUEST;
+        }
         if (!encrypted && response.Status != 200) return S_OK;
         if (!FContext || !FComplete) return Undecryptable("no security context to decrypt the answer with");
         EncryptedFrame frame;

@@ -117,6 +117,14 @@ TEST_F(GssFixture, AnswersThatCannotBeDecryptedEndTheRun) {
     }
 }
 
+TEST_F(GssFixture, EncryptionRefusedByTheServerIsNamed) {
+    Start({"--refuse-encrypted"});
+    Account("127.0.0.1", u"alice", u"Secret1", u"ntlmdomain:TESTDOM");
+    const std::string failure = Failure();
+    EXPECT_EQ(failure.substr(0, 10), "80338171: ") << failure;
+    EXPECT_NE(failure.find("refused the encrypted message"), std::string::npos) << failure;
+}
+
 TEST_F(GssFixture, ClosedConnectionAuthenticatesAgainMidEnumeration) {
     Start({"--close-after-pages", "1", "--page-size", "10"});
     Account("localhost", u"alice@VESKIN.TEST", u"Secret1", u"");

@@ -380,6 +380,11 @@ class Handler(BaseHTTPRequestHandler):
                 self.answer_headers.append(('WWW-Authenticate', '%s %s' % (scheme, base64.b64encode(out).decode())))
         if not gss_auth.is_encrypted(self.headers.get('Content-Type', '')):
             return data
+        if opts.refuse_encrypted:
+            # A server (or a proxy before it) that does not take encrypted messages.
+            self.log_request_line(None)
+            self.send(400, '<html><body>Bad Request</body></html>', 'text/html')
+            return None
         if self.gss is None or not self.gss.complete:
             self.refuse()
             return None
@@ -548,6 +553,7 @@ def main():
     parser.add_argument('--bench-objects', type=int, default=0)
     parser.add_argument('--negotiate', action='store_true')
     parser.add_argument('--allow-unencrypted', action='store_true')
+    parser.add_argument('--refuse-encrypted', action='store_true')
     parser.add_argument('--channel-binding', choices=('none', 'relaxed', 'strict'), default='relaxed')
     parser.add_argument('--tamper-response', type=int, default=0, metavar='K')
     parser.add_argument('--bad-length', type=int, default=0, metavar='K')
