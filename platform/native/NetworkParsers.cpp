@@ -126,7 +126,11 @@ std::optional<DhcpLease> ParseDhclientLeases(std::string_view text, std::string_
             if (ours && !block->Address.empty()) found = block;
             block.reset();
         } else if (block && f.size() == 2 && f[0] == "interface") {
-            ours = f[1] == "\"" + std::string(interfaceName) + "\"";
+            // Compared without building a quoted copy (GCC 12 at -O3 reports a false
+            // overlap for "\"" + text).
+            const std::string_view quoted = f[1];
+            ours = quoted.size() == interfaceName.size() + 2 && quoted.front() == '"' && quoted.back() == '"' &&
+                   quoted.substr(1, interfaceName.size()) == interfaceName;
         } else if (block && f.size() == 2 && f[0] == "fixed-address") {
             block->Address = std::string(f[1]);
         } else if (block && f.size() == 3 && f[0] == "option" && f[1] == "dhcp-server-identifier") {
