@@ -65,14 +65,14 @@ public:
             bool complete = false;
             if (Failed(FContext->Step(token, FPending, complete))) {
                 FServerRefusal = FContext->ErrorText();
-                return FallBack();
+                return FallBack(FServerRefusal);
             }
             FComplete = complete;
             return true;
         }
         // No token: the server refused what it was given.
-        FServerRefusal = "the server refused the " + std::string(FContext && FContext->Kerberos() ? "Kerberos ticket" : "NTLM response");
-        return FallBack();
+        return FallBack("the server refused the " +
+                        std::string(FContext && FContext->Kerberos() ? "Kerberos ticket" : "NTLM response"));
     }
 
     HRESULT Accept(const HttpResponse& response) override {
@@ -97,8 +97,7 @@ public:
 
     std::string Refusal() const override {
         std::string text = "the server refused the account with " + Description() + " authentication";
-        if (!FServerRefusal.empty() && FServerRefusal.rfind("the server refused", 0) != 0)
-            text += " (" + FServerRefusal + ")";
+        if (!FServerRefusal.empty()) text += " (" + FServerRefusal + ")";
         if (!FKerberosFailure.empty() && FWire == GssWire::SpnegoNtlm)
             text += "; Kerberos was not used: " + FKerberosFailure;
         return text;
@@ -128,11 +127,10 @@ public:
     HRESULT Unseal(HttpResponse& response) override {
         if (FEndpoint.Tls) return S_OK;
         const std::string type = response.Header("Content-Type");
-        const bool encrypted = type.size() >= 19 && EqualsNoCase(type.substr(0, 19), "multipart/encrypted");
+        const bool encrypted = IsEncryptedContentType(type);
         // Answers other than 200 may come in clear (a refusal before decryption); a
         // result in clear on an encrypted session is not to be trusted.
-        if (!encrypted && (response.Status == 400 || response.Status == 415) &&
-            !EqualsNoCase(type.substr(0, 20), "application/soap+xml")) {
+        if (!encrypted && (response.Status == 400 || response.Status == 415) && !response.IsSoap()) {
             SetErrorDetail(WSMAN_E_HTTP_BAD_REQUEST, "the server refused the encrypted message (HTTP " +
                                                          std::to_string(response.Status) + " " + response.Reason +
                                                          "): it does not take message encryption");
@@ -168,11 +166,11 @@ private:
         return WSMAN_E_CANNOT_DECRYPT;
     }
 
-    // Negotiate tries Kerberos first; NTLM follows when Kerberos fails, and the Kerberos
-    // failure is kept for the user.
-    bool FallBack() {
+    // Negotiate tries Kerberos first; NTLM follows when Kerberos fails, and why Kerberos
+    // failed is kept for the user.
+    bool FallBack(const std::string& why) {
         if (FWire != GssWire::SpnegoKerberos || FAccount.User.empty()) return false;
-        FKerberosFailure = FServerRefusal;
+        FKerberosFailure = why;
         FServerRefusal.clear();
         FWire = GssWire::SpnegoNtlm;
         FContext.reset();
@@ -196,11 +194,13 @@ private:
             auto context = std::make_unique<GssContext>();
             HRESULT hr = S_OK;
             bool complete = false;
-            if (FWire == GssWire::SpnegoKerberos) {
+            if (FWire == GssWire::SpnegoKerberos && !FKerberosProven) {
                 // SPNEGO hides why Kerberos failed ("cannot find mechanisms to negotiate"):
-                // Kerberos alone first, for the KDC's own words.
+                // Kerberos alone first, for the KDC's own words. Once it worked, later
+                // connections go straight to SPNEGO.
                 hr = context->Begin(GssWire::Kerberos, user, FAccount.Password, target, principal, FBinding);
                 if (Succeeded(hr)) hr = context->Step({}, token, complete);
+                FKerberosProven = Succeeded(hr);
             }
             if (Succeeded(hr)) hr = context->Begin(FWire, user, FAccount.Password, target, principal, FBinding);
             if (Succeeded(hr)) hr = context->Step({}, token, complete);
@@ -210,7 +210,7 @@ private:
                 return S_OK;
             }
             FServerRefusal = context->ErrorText();
-            if (!FallBack()) {
+            if (!FallBack(FServerRefusal)) {
                 std::string detail = context->ErrorText();
                 if (!FKerberosFailure.empty() && FWire == GssWire::SpnegoNtlm)
                     detail += "; Kerberos was not used: " + FKerberosFailure;
@@ -227,6 +227,7 @@ private:
     std::unique_ptr<GssContext> FContext;
     bool FComplete = false;
     std::string FPending;         // the token for the next request
+    bool FKerberosProven = false; // Kerberos alone reached the service once
     std::string FServerRefusal;   // why the current mechanism failed
     std::string FKerberosFailure; // why Negotiate did not use Kerberos
 };
