@@ -50,6 +50,10 @@ bool HeaderLine(std::string_view body, std::size_t& at, std::string_view& name, 
 
 }  // namespace
 
+bool IsEncryptedContentType(std::string_view contentType) {
+    return contentType.size() >= 19 && SameAscii(contentType.substr(0, 19), "multipart/encrypted");
+}
+
 std::string EncryptedContentType(std::string_view protocol) {
     std::string type = "multipart/encrypted;protocol=\"";
     type += protocol;
@@ -87,7 +91,7 @@ std::string EncodeEncryptedBody(std::string_view protocol, std::size_t plainLeng
 bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, EncryptedFrame& frame,
                          std::string& error) {
     frame = EncryptedFrame();
-    if (contentType.size() < 19 || !SameAscii(contentType.substr(0, 19), "multipart/encrypted")) {
+    if (!IsEncryptedContentType(contentType)) {
         error = "the answer is not encrypted (Content-Type " + std::string(contentType) + ")";
         return false;
     }

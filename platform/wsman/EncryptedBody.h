@@ -11,6 +11,9 @@ namespace veskin {
 constexpr const char* SpnegoEncryptedProtocol = "application/HTTP-SPNEGO-session-encrypted";
 constexpr const char* KerberosEncryptedProtocol = "application/HTTP-Kerberos-session-encrypted";
 
+// True for the Content-Type of an encrypted body (multipart/encrypted).
+bool IsEncryptedContentType(std::string_view contentType);
+
 // The Content-Type header of an encrypted body of that protocol.
 std::string EncryptedContentType(std::string_view protocol);
 

@@ -60,6 +60,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool HttpResponse::IsSoap() const {
+    const std::string type = Header("Content-Type");
+    return !Body.empty() && type.size() >= 20 && EqualsNoCase(type.substr(0, 20), "application/soap+xml");
+}
+
 std::string HttpResponse::Header(const std::string& name) const {
     for (const auto& [key, value] : Headers)
         if (EqualsNoCase(key, name)) return value;

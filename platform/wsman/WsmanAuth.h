@@ -56,6 +56,8 @@ std::unique_ptr<WsmanAuthenticator> MakeBasicAuthenticator(const WsmanCredential
 
 // The schemes of the WWW-Authenticate headers ("Negotiate", "Basic").
 std::vector<std::string> OfferedSchemes(const HttpResponse& response);
+// The same for the user: "Negotiate, Kerberos", or "none".
+std::string OfferedSchemesText(const HttpResponse& response);
 bool Offers(const HttpResponse& response, const std::string& scheme);
 // The token of the response's WWW-Authenticate header for scheme, decoded; false when
 // there is none.

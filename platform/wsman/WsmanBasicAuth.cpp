@@ -38,6 +38,12 @@ std::vector<std::string> OfferedSchemes(const HttpResponse& response) {
     return schemes;
 }
 
+std::string OfferedSchemesText(const HttpResponse& response) {
+    std::string text;
+    for (const auto& scheme : OfferedSchemes(response)) text += (text.empty() ? "" : ", ") + scheme;
+    return text.empty() ? "none" : text;
+}
+
 bool Offers(const HttpResponse& response, const std::string& scheme) {
     for (const auto& offered : OfferedSchemes(response))
         if (EqualsNoCase(offered, scheme)) return true;

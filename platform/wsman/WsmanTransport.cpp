@@ -15,17 +15,6 @@ namespace {
 // More rounds than any mechanism needs; a server that keeps answering 401 is refusing.
 constexpr int MaxAuthRounds = 6;
 
-std::string JoinSchemes(const std::vector<std::string>& schemes) {
-    std::string text;
-    for (const auto& scheme : schemes) text += (text.empty() ? "" : ", ") + scheme;
-    return text.empty() ? "none" : text;
-}
-
-bool IsSoap(const HttpResponse& response) {
-    const std::string type = response.Header("Content-Type");
-    return !response.Body.empty() && type.size() >= 20 && EqualsNoCase(type.substr(0, 20), "application/soap+xml");
-}
-
 }  // namespace
 
 struct WsmanTransport::State {
@@ -102,7 +91,7 @@ HRESULT WsmanTransport::State::ChooseAuth(bool probe) {
         Auth = MakeBasicAuthenticator(Credentials);
     } else {
         SetErrorDetail(E_ACCESSDENIED, "the server offers no authentication this client speaks (it offers: " +
-                                           JoinSchemes(OfferedSchemes(response)) + ")");
+                                           OfferedSchemesText(response) + ")");
         AuthChosen = false;
         return E_ACCESSDENIED;
     }
@@ -111,7 +100,7 @@ HRESULT WsmanTransport::State::ChooseAuth(bool probe) {
 }
 
 HRESULT WsmanTransport::State::Refused(const HttpResponse& response) {
-    const std::string offered = JoinSchemes(OfferedSchemes(response));
+    const std::string offered = OfferedSchemesText(response);
     SetErrorDetail(E_ACCESSDENIED, Auth ? Auth->Refusal() + " (the server offers: " + offered + ")"
                                         : "the server asks for an account (it offers: " + offered + ")");
     return E_ACCESSDENIED;
@@ -217,7 +206,7 @@ void WsmanTransport::Close() { FState->Stream.reset(); }
 HRESULT WsmanTransport::State::StatusResult(const HttpResponse& response) {
     const int status = response.Status;
     if (status == 200) return S_OK;
-    if ((status == 400 || status == 500) && IsSoap(response)) return S_OK;
+    if ((status == 400 || status == 500) && response.IsSoap()) return S_OK;
     const std::string statusLine = "HTTP " + std::to_string(status) + (response.Reason.empty() ? "" : " ") +
                                    response.Reason + " from " + Where();
     HRESULT hr = WSMAN_E_HTTP_SERVER_ERROR;

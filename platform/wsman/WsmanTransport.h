@@ -21,6 +21,8 @@ struct HttpResponse {
 
     // The first header of that name (any case), or empty.
     std::string Header(const std::string& name) const;
+    // True for a SOAP envelope in clear (a body of type application/soap+xml).
+    bool IsSoap() const;
 };
 
 struct WsmanCredentials {
