@@ -22,11 +22,14 @@ void WmiCheck(std::int32_t code) {
 
 void WmiRaiseError(std::int32_t code) {
     // What the failing layer recorded beyond the code (a server's or certificate's own
-    // words) follows the code's text as a sentence of its own.
+    // words) follows the code's text.
+    throw TWmiException(code, WmiErrorMessage(code, TakeErrorDetail(code)));
+}
+
+std::string WmiErrorMessage(std::int32_t code, const std::string& detail) {
     std::string message = WmiErrorText(code);
-    const std::string detail = TakeErrorDetail(code);
     if (!detail.empty()) message += (message.back() == '.' ? " " : ". ") + detail;
-    throw TWmiException(code, message);
+    return message;
 }
 
 const char* WmiCatalogueText(HRESULT code) {

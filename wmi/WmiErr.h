@@ -25,5 +25,8 @@ void WmiCheck(std::int32_t code);
 [[noreturn]] void WmiRaiseError(std::int32_t code);
 // "XXXXXXXX: text": 8 upper-case hex digits, then the catalogue's or the system's text.
 std::string WmiErrorText(std::int32_t code);
+// WmiErrorText(code) followed by detail (what the failing layer recorded) as a
+// sentence of its own: the message of a raised error.
+std::string WmiErrorMessage(std::int32_t code, const std::string& detail);
 
 }  // namespace veskin

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "platform/ErrorDetail.h"
-#include "platform/SystemMessages.h"
 #include "platform/WbemRepository.h"
 #include "platform/wsman/GssContext.h"
 #include "platform/wsman/SocketConnection.h"
@@ -25,23 +24,11 @@ constexpr HRESULT WBEM_E_INVALID_NAMESPACE = MakeHResult(0x8004100Eu);
 constexpr HRESULT WBEM_E_INVALID_CLASS = MakeHResult(0x80041010u);
 constexpr HRESULT WBEM_E_INVALID_QUERY = MakeHResult(0x80041017u);
 
-// "80070005: Access is denied. <detail>": the code and the system's text, then what the
-// layer that failed recorded.
-std::string Describe(HRESULT hr) {
-    char code[16];
-    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
-    std::string text = SystemMessageText(hr);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    const std::string detail = TakeErrorDetail(hr);
-    std::string out = std::string(code) + ": " + text;
-    if (!detail.empty()) out += (text.empty() ? "" : " ") + detail;
-    return out;
-}
-
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // The most likely cause of a failed step, in one sentence, and what to change.
-std::string AdviceFor(HRESULT hr, const std::string& outcome, const WsmanEndpoint& endpoint, const std::string& mechanism) {
+// detail: what the failing layer recorded.
+std::string AdviceFor(HRESULT hr, const std::string& detail, const WsmanEndpoint& endpoint, const std::string& mechanism) {
     const std::string port = std::to_string(endpoint.Port);
     if (hr == WSMAN_E_NAME_NOT_RESOLVED)
         return "The name server does not know " + endpoint.Host + ": check the spelling, or use the computer's full DNS name or its address.";
@@ -51,8 +38,8 @@ std::string AdviceFor(HRESULT hr, const std::string& outcome, const WsmanEndpoin
     if (hr == WSMAN_E_NETWORK_TIMEOUT)
         return "No answer in time: a firewall on the way drops the traffic to port " + port + ", or the computer is off.";
     if (hr == WSMAN_E_TLS_FAILURE) {
-        if (Contains(outcome, "expired")) return "The computer's certificate has expired: renew it and bind the new one to the HTTPS listener.";
-        if (Contains(outcome, "name")) return "The certificate is issued for another name: connect with the name it carries, or issue one for this name.";
+        if (Contains(detail, "expired")) return "The computer's certificate has expired: renew it and bind the new one to the HTTPS listener.";
+        if (Contains(detail, "name")) return "The certificate is issued for another name: connect with the name it carries, or issue one for this name.";
         return "The certificate is not trusted here: add its issuer to the trust store (or name a file with SSL_CERT_FILE), or use a certificate from a trusted authority.";
     }
     if (hr == WSMAN_E_HTTP_NOT_FOUND) return "Something answers on port " + port + " but not WS-Management: check the port and the path (/wsman).";
@@ -63,7 +50,7 @@ std::string AdviceFor(HRESULT hr, const std::string& outcome, const WsmanEndpoin
         return "No KDC answered for the realm: check the realm and its kdc entries in krb5.conf (or KRB5_CONFIG), or use NTLM (ntlmdomain:DOMAIN).";
     if (hr == SEC_E_NO_CREDENTIALS) return "There is no Kerberos ticket of your own: run kinit, or type a user and password.";
     if (hr == WSMAN_E_UNENCRYPTED_REFUSED) return "The server offers only Basic, which needs HTTPS: connect with https:// (port 5986), or enable Negotiate on the server.";
-    if (hr == WSMAN_E_HTTP_BAD_REQUEST && Contains(outcome, "encrypted message"))
+    if (hr == WSMAN_E_HTTP_BAD_REQUEST && Contains(detail, "encrypted message"))
         return "The server (or a proxy on the way) does not take encrypted messages: connect with https:// (port 5986).";
     if (hr == WSMAN_E_CANNOT_DECRYPT) return "The server's encrypted answer could not be read: a proxy may alter the traffic; try HTTPS.";
     if (hr == E_ACCESSDENIED) {
@@ -85,19 +72,27 @@ public:
     Ladder(const std::function<void(const WsmanDiagnosisStep&)>& report) : FReport(report) {}
 
     // Runs one step; action fills the outcome and returns its result code.
-    bool Step(const std::string& name, const std::function<HRESULT(std::string&)>& action,
+    bool Step(const std::string& name, WsmanStepKind kind, const std::function<HRESULT(std::string&)>& action,
               const std::function<std::string(HRESULT, const std::string&)>& advice) {
         ClearErrorDetail();
         WsmanDiagnosisStep step;
         step.Name = name;
+        step.Kind = kind;
         const auto start = std::chrono::steady_clock::now();
         std::string outcome;
         const HRESULT hr = action(outcome);
         step.Milliseconds = static_cast<long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
         step.Passed = Succeeded(hr);
-        step.Outcome = step.Passed ? outcome : Describe(hr);
-        if (!step.Passed) step.Advice = advice(hr, step.Outcome);
+        step.Outcome = outcome;
+        if (!step.Passed) {
+            char code[16];
+            std::snprintf(code, sizeof code, "%08X: ", static_cast<unsigned>(hr));
+            step.Code = hr;
+            step.Detail = TakeErrorDetail(hr);
+            step.Outcome = code + step.Detail;
+            step.Advice = advice(hr, step.Detail);
+        }
         FReport(step);
         return step.Passed;
     }
@@ -126,9 +121,9 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
     Ladder ladder(report);
     WsmanEndpoint endpoint;
     std::string mechanism;
-    const auto advise = [&](HRESULT hr, const std::string& outcome) { return AdviceFor(hr, outcome, endpoint, mechanism); };
+    const auto advise = [&](HRESULT hr, const std::string& detail) { return AdviceFor(hr, detail, endpoint, mechanism); };
 
-    if (!ladder.Step("computer name", [&](std::string& outcome) {
+    if (!ladder.Step("computer name", WsmanStepKind::Connection, [&](std::string& outcome) {
             if (!ParseWsmanEndpoint(request.Computer, endpoint)) {
                 SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "\"" + request.Computer + "\" is no computer name or address");
                 return WSMAN_E_NAME_NOT_RESOLVED;
@@ -138,7 +133,7 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
         }, advise))
         return false;
 
-    if (!ladder.Step("name resolution", [&](std::string& outcome) {
+    if (!ladder.Step("name resolution", WsmanStepKind::Connection, [&](std::string& outcome) {
             std::vector<std::string> addresses;
             const HRESULT hr = ResolveAddresses(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs), addresses);
             outcome = Join(addresses);
@@ -147,7 +142,8 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
         return false;
 
     std::unique_ptr<SocketConnection> socket;
-    if (!ladder.Step("TCP connect to port " + std::to_string(endpoint.Port), [&](std::string& outcome) {
+    const std::string connect = "TCP connect to port " + std::to_string(endpoint.Port);
+    if (!ladder.Step(connect, WsmanStepKind::Connection, [&](std::string& outcome) {
             socket = std::make_unique<SocketConnection>();
             const HRESULT hr = socket->Connect(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs));
             outcome = "connected";
@@ -156,7 +152,7 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
         return false;
 
     if (endpoint.Tls &&
-        !ladder.Step("TLS handshake and certificate", [&](std::string& outcome) {
+        !ladder.Step("TLS handshake and certificate", WsmanStepKind::Connection, [&](std::string& outcome) {
             TlsConnection tls(std::move(socket));
             const HRESULT hr = tls.Handshake(endpoint.Host, endpoint.HostIsAddress(), Deadline(timeouts.ConnectMs));
             const WsmanCertificate& peer = tls.PeerCertificate();
@@ -167,7 +163,7 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
 
     // What the server says it is, and what it offers to a request without an account.
     WsmanTransport anonymous(endpoint, {}, timeouts);
-    if (!ladder.Step("WS-Management Identify (no account)", [&](std::string& outcome) {
+    if (!ladder.Step("WS-Management Identify (no account)", WsmanStepKind::Connection, [&](std::string& outcome) {
             HttpResponse response;
             HRESULT hr = anonymous.PostAnonymous(WsmanIdentifyRequest(), {{"WSMANIDENTIFY", "unauthenticated"}}, response);
             if (Failed(hr)) return hr;
@@ -185,28 +181,28 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
                 outcome = "no identity without an account (HTTP " + std::to_string(response.Status) + ")";
             hr = anonymous.PostAnonymous({}, {}, response);
             if (Failed(hr)) return hr;
-            outcome += "; offers " + (response.Status == 401 ? Join(OfferedSchemes(response)) : std::string("access without an account"));
+            outcome += "; offers " + (response.Status == 401 ? OfferedSchemesText(response) : std::string("access without an account"));
             return S_OK;
         }, advise))
         return false;
 
     auto transport = std::make_unique<WsmanTransport>(endpoint, request.Credentials, timeouts);
     WsmanTransport* account = transport.get();
-    bool authenticated = ladder.Step("authentication", [&](std::string& outcome) {
+    bool authenticated = ladder.Step("authentication", WsmanStepKind::Authentication, [&](std::string& outcome) {
         const HRESULT hr = account->Authenticate();
         mechanism = account->Mechanism();
         outcome = mechanism.empty() ? "the server asked for no account" : mechanism + " accepted";
         return hr;
-    }, [&](HRESULT hr, const std::string& outcome) {
+    }, [&](HRESULT hr, const std::string& detail) {
         mechanism = account->Mechanism();
-        return AdviceFor(hr, outcome, endpoint, mechanism.empty() ? outcome : mechanism);
+        return AdviceFor(hr, detail, endpoint, mechanism.empty() ? detail : mechanism);
     });
     if (const std::string note = account->KerberosNote(); !note.empty()) ladder.Note("Kerberos alone", note);
     if (!authenticated) return false;
 
     const WideString ns = WbemRepository::NormaliseNamespace(AnsiToWide(request.NameSpace));
     auto session = std::make_shared<WsmanSession>(std::move(transport), ns, timeouts);
-    if (!ladder.Step("namespace " + request.NameSpace, [&](std::string& outcome) {
+    if (!ladder.Step("namespace " + request.NameSpace, WsmanStepKind::Query, [&](std::string& outcome) {
             WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE WHERE Name = ''", {}, {}});
             WbemObjectPtr first;
             const HRESULT hr = probe.Next(first);
@@ -215,7 +211,7 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
         }, advise))
         return false;
 
-    return ladder.Step("query", [&](std::string& outcome) {
+    return ladder.Step("query", WsmanStepKind::Query, [&](std::string& outcome) {
         WsmanEnumeration results(session, {request.Query, {}, {}});
         long count = 0;
         for (;;) {

@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 #include "platform/wsman/WsmanDiagnosis.h"
+#include "wmi/WmiErr.h"
 #endif
 
 namespace veskin {
@@ -29,12 +30,14 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
         const char* mark = step.Note ? "[note]" : step.Passed ? "[ ok ]" : "[FAIL]";
         out << mark << ' ' << step.Name;
         if (!step.Note) out << " (" << step.Milliseconds << " ms)";
-        out << ": " << step.Outcome << '\n';
-        if (!step.Passed && !step.Note) {
+        // A failure reads as the library's error message for its code.
+        const bool failed = !step.Passed && !step.Note;
+        out << ": " << (failed ? WmiErrorMessage(step.Code, step.Detail) : step.Outcome) << '\n';
+        if (failed) {
             out << "Likely cause: " << step.Advice << '\n';
-            exitCode = step.Name == "authentication"                                  ? ExitAuthentication
-                       : step.Name == "query" || step.Name.rfind("namespace", 0) == 0 ? ExitQuery
-                                                                                      : ExitConnection;
+            exitCode = step.Kind == WsmanStepKind::Authentication ? ExitAuthentication
+                       : step.Kind == WsmanStepKind::Query        ? ExitQuery
+                                                                  : ExitConnection;
         }
         out.flush();
     });
