@@ -12,6 +12,8 @@
 
 namespace veskin {
 
+class XmlTree;
+
 // The class schemas decoding needs, by class name; null when the server has none.
 class WsmanSchemaSource {
 public:
@@ -39,6 +41,10 @@ struct WsmanPage {
 // through SetErrorDetail); a body that is no such response WSMAN_E_HTTP_SERVER_ERROR.
 HRESULT DecodeEnumerationResponse(std::string_view body, const WsmanDecodeContext& context,
                                   WsmanPage& page);
+// The same, parsed with tree: a reader of many pages keeps one, so that its arena is
+// reused from page to page.
+HRESULT DecodeEnumerationResponse(std::string_view body, const WsmanDecodeContext& context,
+                                  WsmanPage& page, XmlTree& tree);
 // A WS-Transfer Get (or Put) response: the one instance in its body.
 HRESULT DecodeGetResponse(std::string_view body, const WsmanDecodeContext& context,
                           WbemObjectPtr& object);

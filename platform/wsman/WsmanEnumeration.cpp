@@ -27,7 +27,7 @@ HRESULT WsmanEnumeration::Request(const std::string& envelope) {
     std::string body;
     HRESULT hr = FSession->Exchange(envelope, body);
     WsmanPage page;
-    if (Succeeded(hr)) hr = DecodeEnumerationResponse(body, FContext, page);
+    if (Succeeded(hr)) hr = DecodeEnumerationResponse(body, FContext, page, FTree);
     if (Failed(hr)) {
         // A context the server no longer knows needs no release.
         if (hr == WSMAN_E_INVALID_ENUMERATION_CONTEXT) FEnded = true;

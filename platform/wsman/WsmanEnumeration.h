@@ -9,6 +9,7 @@
 
 #include "platform/WbemObjectSet.h"
 #include "platform/wsman/WsmanSession.h"
+#include "platform/wsman/XmlTree.h"
 
 namespace veskin {
 
@@ -38,6 +39,7 @@ private:
     std::string FResourceUri;
     std::string FEnumerationContext;
     std::vector<WbemObjectPtr> FPage;
+    XmlTree FTree;  // parses every page, reusing its arena
     std::size_t FNext = 0;
     bool FStarted = false;
     bool FEnded = false;   // the server said EndOfSequence, or the context is gone

@@ -57,8 +57,13 @@ WbemObjectPtr DecodeItem(WsmanInstanceDecoder& decoder, const XmlNode& item) {
 
 HRESULT DecodeEnumerationResponse(std::string_view body, const WsmanDecodeContext& context,
                                   WsmanPage& page) {
-    page = WsmanPage();
     XmlTree tree;
+    return DecodeEnumerationResponse(body, context, page, tree);
+}
+
+HRESULT DecodeEnumerationResponse(std::string_view body, const WsmanDecodeContext& context,
+                                  WsmanPage& page, XmlTree& tree) {
+    page = WsmanPage();
     const XmlNode* soapBody = nullptr;
     if (HRESULT hr = OpenBody(tree, body, soapBody); hr != S_OK) return hr;
     const XmlNode* response = soapBody->Child(wsns::Enumeration, "EnumerateResponse");

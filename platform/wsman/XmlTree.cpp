@@ -153,14 +153,25 @@ XmlTree::XmlTree() = default;
 XmlTree::~XmlTree() = default;
 
 char* XmlTree::AllocateChunk(std::size_t size, std::size_t align) {
-    // Chunks stay below the C library's mmap threshold, so freed ones are reused by the
-    // next answer instead of going back to the kernel.
-    constexpr std::size_t Chunk = 64 * 1024;
-    const std::size_t bytes = std::max(Chunk, size + align);
-    FChunks.push_back(std::unique_ptr<char[]>(new char[bytes]));
-    FFree = FChunks.back().get();
-    FLeft = bytes;
+    // The next kept chunk when it is large enough (a tree parsing page after page keeps
+    // its arena instead of giving it back to the system and faulting it in again), else
+    // a new one in its place.
+    constexpr std::size_t ChunkSize = 64 * 1024;
+    const std::size_t bytes = std::max(ChunkSize, size + align);
+    if (FChunkInUse < FChunks.size() && FChunks[FChunkInUse].Size < bytes)
+        FChunks.erase(FChunks.begin() + static_cast<std::ptrdiff_t>(FChunkInUse));
+    if (FChunkInUse == FChunks.size())
+        FChunks.push_back({std::unique_ptr<char[]>(new char[bytes]), bytes});
+    Chunk& chunk = FChunks[FChunkInUse++];
+    FFree = chunk.Data.get();
+    FLeft = chunk.Size;
     return Allocate(size, align);
+}
+
+void XmlTree::Rewind() {
+    FChunkInUse = 0;
+    FFree = nullptr;
+    FLeft = 0;
 }
 
 std::string_view XmlTree::Copy(const char* text, std::size_t size) {
@@ -173,6 +184,7 @@ std::string_view XmlTree::Copy(const char* text, std::size_t size) {
 bool XmlTree::Parse(std::string_view document) {
     FRoot = nullptr;
     FError.clear();
+    Rewind();
     XML_Parser parser = XML_ParserCreateNS("UTF-8", NsSeparator);
     if (!parser) {
         FError = "out of memory";

@@ -1,8 +1,9 @@
 #pragma once
 // A light, read-only element tree of one XML document, parsed with expat in namespace
 // mode: every name carries its namespace URI. Names, attribute values and text are views
-// into an arena the tree owns, so a node costs no allocation of its own. Documents with
-// a DOCTYPE are refused (no entity of any kind is ever expanded).
+// into an arena the tree owns, so a node costs no allocation of its own; a tree that
+// parses one document after another reuses its arena. Documents with a DOCTYPE are
+// refused (no entity of any kind is ever expanded).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,8 +48,9 @@ public:
     XmlTree(const XmlTree&) = delete;
     XmlTree& operator=(const XmlTree&) = delete;
 
-    // Parses a whole document; false with Error() set on malformed XML, a DOCTYPE or
-    // nesting deeper than MaxDepth.
+    // Parses a whole document, replacing the one parsed before (whose nodes and views
+    // end here); false with Error() set on malformed XML, a DOCTYPE or nesting deeper
+    // than MaxDepth.
     bool Parse(std::string_view document);
     const XmlNode* Root() const { return FRoot; }
     const std::string& Error() const { return FError; }
@@ -67,8 +69,14 @@ private:
     }
     char* AllocateChunk(std::size_t size, std::size_t align);
     std::string_view Copy(const char* text, std::size_t size);
+    void Rewind();
 
-    std::vector<std::unique_ptr<char[]>> FChunks;
+    struct Chunk {
+        std::unique_ptr<char[]> Data;
+        std::size_t Size;
+    };
+    std::vector<Chunk> FChunks;
+    std::size_t FChunkInUse = 0;  // FChunks[FChunkInUse - 1] is the one being filled
     char* FFree = nullptr;
     std::size_t FLeft = 0;
     const XmlNode* FRoot = nullptr;
