@@ -22,21 +22,27 @@ WbemObject::WbemObject(WbemClassPtr cls, Kind kind) : FClass(std::move(cls)), FK
     FValues.resize(FClass->PropertyCount(), Variant::Null());
 }
 
+WbemObject::WbemObject(WbemClassPtr cls, std::vector<Variant> values)
+    : FClass(std::move(cls)), FKind(Kind::Instance), FValues(std::move(values)), FLocation(Nowhere()) {}
+
 WbemObjectPtr WbemObject::NewInstance(WbemClassPtr cls) {
     return std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
 }
 
 WbemObjectPtr WbemObject::NewLazy(WbemClassPtr cls, WbemValueSource source) {
-    auto obj = std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
-    obj->FValues.clear();
+    auto obj = std::make_shared<WbemObject>(std::move(cls), std::vector<Variant>());
     obj->FSource = std::move(source);
     return obj;
 }
 
 WbemObjectPtr WbemObject::NewWithValues(WbemClassPtr cls, std::vector<Variant> values) {
-    auto obj = std::make_shared<WbemObject>(std::move(cls), Kind::Instance);
-    values.resize(obj->FClass->PropertyCount(), Variant::Null());
-    obj->FValues = std::move(values);
+    values.resize(cls->PropertyCount(), Variant::Null());
+    return std::make_shared<WbemObject>(std::move(cls), std::move(values));
+}
+
+WbemObjectPtr WbemObject::NewPacked(WbemClassPtr cls, PackedValuesPtr values) {
+    auto obj = std::make_shared<WbemObject>(std::move(cls), std::vector<Variant>());
+    obj->FPacked = std::move(values);
     return obj;
 }
 
@@ -46,6 +52,7 @@ WbemObjectPtr WbemObject::NewClassObject(WbemClassPtr cls) {
 
 Variant WbemObject::GetValue(std::size_t index) const {
     if (index >= FClass->PropertyCount()) return Variant::Null();
+    if (FPacked) return FPacked->Get(index);
     if (FSource) return FSource(index);
     return FValues[index];
 }
@@ -57,12 +64,13 @@ Variant WbemObject::GetValue(const WideString& name) const {
 }
 
 void WbemObject::Materialise() {
-    if (!FSource) return;
+    if (!FSource && !FPacked) return;
     std::vector<Variant> values;
     values.reserve(FClass->PropertyCount());
-    for (std::size_t i = 0; i < FClass->PropertyCount(); ++i) values.push_back(FSource(i));
+    for (std::size_t i = 0; i < FClass->PropertyCount(); ++i) values.push_back(GetValue(i));
     FValues = std::move(values);
     FSource = nullptr;
+    FPacked.reset();
 }
 
 HRESULT WbemObject::SetValue(std::size_t index, const Variant& value) {

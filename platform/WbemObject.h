@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/WbemClass.h"
+#include "platform/PackedValues.h"
 #include "platform/WbemObjectHooks.h"
 #include "platform/WbemScripting.h"
 
@@ -34,6 +35,9 @@ public:
     enum class Kind { Instance, Class };
 
     WbemObject(WbemClassPtr cls, Kind kind);
+    // An instance taking values as they are (empty while a packed block or a source
+    // supplies them); the factories below are the way to make one.
+    WbemObject(WbemClassPtr cls, std::vector<Variant> values);
     // An instance with every value null.
     static WbemObjectPtr NewInstance(WbemClassPtr cls);
     // An instance whose values come from source until one is changed.
@@ -41,6 +45,9 @@ public:
     // An instance holding values already in delivered form, one per property in class
     // order (a decoder that has converted them itself; no further coercion).
     static WbemObjectPtr NewWithValues(WbemClassPtr cls, std::vector<Variant> values);
+    // An instance holding packed values in delivered form, one per property in class
+    // order (a decoder of many objects: about the bytes of the values per object).
+    static WbemObjectPtr NewPacked(WbemClassPtr cls, PackedValuesPtr values);
     // A class object: describes the class's properties, all values null.
     static WbemObjectPtr NewClassObject(WbemClassPtr cls);
 
@@ -102,7 +109,8 @@ private:
 
     WbemClassPtr FClass;
     Kind FKind;
-    std::vector<Variant> FValues;  // empty while FSource supplies the values
+    std::vector<Variant> FValues;  // empty while FPacked or FSource supplies the values
+    PackedValuesPtr FPacked;
     WbemValueSource FSource;
     LocationPtr FLocation;
     WbemObjectStorePtr FStore;

@@ -18,11 +18,14 @@ int TrailCount(unsigned char b) {
 
 }  // namespace
 
-WideString AnsiToWide(const AnsiString& text) {
-    WideString out;
-    out.reserve(text.size());
+WideString AnsiToWide(std::string_view text) {
     const std::size_t n = text.size();
+    // ASCII, by far the most common text, widens byte by byte.
     std::size_t i = 0;
+    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    WideString out(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i == n) return out;
+    out.reserve(n);
     while (i < n) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         const int trail = TrailCount(lead);

@@ -18,6 +18,7 @@ namespace veskin {
 class TVariantHolder {
 public:
     explicit TVariantHolder(const Variant& value) : Value(value) {}
+    explicit TVariantHolder(Variant&& value) : Value(std::move(value)) {}
     Variant Value;
 };
 

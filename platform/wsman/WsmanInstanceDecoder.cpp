@@ -1,6 +1,7 @@
 #include "platform/wsman/WsmanInstanceDecoder.h"
 
 #include <charconv>
+#include <string>
 
 #include "platform/CimValue.h"
 #include "platform/WbemScripting.h"
@@ -59,36 +60,50 @@ bool IsEprHolder(const XmlNode& node) {
            (c->Name == "EndpointReference" || c->Name == "Address" || c->Name == "ReferenceParameters");
 }
 
-// A datetime property: a cim:Datetime, cim:Interval, cim:Date or cim:Time child, or
-// text of its own (DMTF already, or xs:dateTime). Text that is none of these is kept.
-WideString DatetimeText(const XmlNode& node) {
-    std::string dmtf;
+// A datetime property as UTF-8: a cim:Datetime, cim:Interval, cim:Date or cim:Time
+// child, or text of its own (DMTF already, or xs:dateTime). Text that is none of these
+// is kept. A converted value is held in scratch.
+std::string_view DatetimeUtf8(const XmlNode& node, std::string& scratch) {
+    scratch.clear();
     std::string_view raw = TrimXml(node.Text);
     if (const XmlNode* c = node.FirstChild) {
         raw = TrimXml(c->Text);
-        if (c->Name == "Datetime") dmtf = DmtfFromXsDateTime(raw);
-        else if (c->Name == "Interval") dmtf = DmtfFromXsDuration(raw);
-        else if (c->Name == "Date") dmtf = DmtfFromXsDate(raw);
-        else if (c->Name == "Time") dmtf = DmtfFromXsTime(raw);
+        if (c->Name == "Datetime") scratch = DmtfFromXsDateTime(raw);
+        else if (c->Name == "Interval") scratch = DmtfFromXsDuration(raw);
+        else if (c->Name == "Date") scratch = DmtfFromXsDate(raw);
+        else if (c->Name == "Time") scratch = DmtfFromXsTime(raw);
     } else if (!(raw.size() == 25 && raw[14] == '.')) {
-        dmtf = DmtfFromXsDateTime(raw);
+        scratch = DmtfFromXsDateTime(raw);
     }
-    return WidenUtf8(dmtf.empty() ? raw : std::string_view(dmtf));
+    return scratch.empty() ? raw : std::string_view(scratch);
+}
+
+WideString DatetimeText(const XmlNode& node) {
+    std::string scratch;
+    return WidenUtf8(DatetimeUtf8(node, scratch));
+}
+
+// A 64-bit integer (which travels as text) in canonical decimal, written into buf;
+// false when the text is no such number.
+bool WholeDigits(std::string_view text, bool isUnsigned, char (&buf)[24], std::string_view& digits) {
+    std::to_chars_result r{};
+    if (isUnsigned) {
+        std::uint64_t u;
+        if (!ParseXsUInt64(text, u)) return false;
+        r = std::to_chars(buf, buf + sizeof buf, u);
+    } else {
+        std::int64_t n;
+        if (!ParseXsInt64(text, n)) return false;
+        r = std::to_chars(buf, buf + sizeof buf, n);
+    }
+    digits = std::string_view(buf, static_cast<std::size_t>(r.ptr - buf));
+    return true;
 }
 
 Variant WholeText(std::string_view text, bool isUnsigned) {
     char buf[24];
-    std::to_chars_result r{};
-    if (isUnsigned) {
-        std::uint64_t u;
-        if (!ParseXsUInt64(text, u)) return Variant::Null();
-        r = std::to_chars(buf, buf + sizeof buf, u);
-    } else {
-        std::int64_t n;
-        if (!ParseXsInt64(text, n)) return Variant::Null();
-        r = std::to_chars(buf, buf + sizeof buf, n);
-    }
-    return Variant(WidenUtf8(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf))));
+    std::string_view digits;
+    return WholeDigits(text, isUnsigned, buf, digits) ? Variant(WidenUtf8(digits)) : Variant::Null();
 }
 
 // Integers take the library's one conversion rule for their CIM type.
@@ -150,7 +165,10 @@ WbemObjectPtr WsmanInstanceDecoder::DecodeFragment(const XmlNode& fragment, cons
 WbemObjectPtr WsmanInstanceDecoder::DecodeTyped(const XmlNode& element, const Typed& typed,
                                                 int depth) {
     const auto& props = typed.Class->Properties();
-    std::vector<Variant> values(props.size(), Variant::Null());
+    // One builder per depth: an embedded object is decoded while its owner's is open.
+    while (FBuilders.size() <= static_cast<std::size_t>(depth)) FBuilders.emplace_back();
+    PackedValues::Builder& values = FBuilders[static_cast<std::size_t>(depth)];
+    values.Reset(props.size());
     std::size_t hint = 0;
     const XmlNode* after = nullptr;
     for (const XmlNode* c = element.FirstChild; c; c = after) {
@@ -158,22 +176,38 @@ WbemObjectPtr WsmanInstanceDecoder::DecodeTyped(const XmlNode& element, const Ty
         const int index = typed.IndexOf(c->Name, hint);
         if (index < 0) continue;  // not in the schema: ignored
         hint = static_cast<std::size_t>(index) + 1;
-        const WbemPropertyDef& def = props[static_cast<std::size_t>(index)];
-        Variant& value = values[static_cast<std::size_t>(index)];
+        const auto at = static_cast<std::size_t>(index);
+        const WbemPropertyDef& def = props[at];
         if (count == 1 && (def.IsArray ? IsNullArray(*c) : c->IsNil())) continue;
         if (!def.IsArray) {
-            value = Scalar(def.CimType, *c, depth);
+            Pack(values, at, def.CimType, *c, depth);
             continue;
         }
         std::vector<Variant> elements;
-        if (value.IsArray())  // the same array again further on: continue it
-            elements = value.ArrayData().Elements;
+        if (Variant before = values.Get(at); before.IsArray())  // the same array again further on: continue it
+            elements = before.ArrayData().Elements;
         elements.reserve(elements.size() + count);
         for (const XmlNode* e = c; e != after; e = e->Next)
             elements.push_back(e->IsNil() ? Variant::Null() : Scalar(def.CimType, *e, depth));
-        value = Variant::ArrayOf(std::move(elements));
+        values.Set(at, Variant::ArrayOf(std::move(elements)));
     }
-    return WbemObject::NewWithValues(typed.Class, std::move(values));
+    return WbemObject::NewPacked(typed.Class, values.Finish());
+}
+
+void WsmanInstanceDecoder::Pack(PackedValues::Builder& values, std::size_t index, std::int32_t cimType,
+                                const XmlNode& node, int depth) {
+    switch (cimType) {
+        case wbemCimtypeString: values.SetText(index, node.Text); return;
+        case wbemCimtypeDatetime: values.SetText(index, DatetimeUtf8(node, FScratch)); return;
+        case wbemCimtypeSint64:
+        case wbemCimtypeUint64: {
+            char buf[24];
+            std::string_view digits;
+            if (WholeDigits(node.Text, cimType == wbemCimtypeUint64, buf, digits)) values.SetText(index, digits);
+            return;
+        }
+        default: values.Set(index, Scalar(cimType, node, depth));
+    }
 }
 
 Variant WsmanInstanceDecoder::Scalar(std::int32_t cimType, const XmlNode& node, int depth) {

@@ -2,11 +2,13 @@
 // Turns instance elements and XmlFragment rows of one answer into objects of the
 // in-memory model. One decoder serves one page: it asks the schema source once per
 // class and keeps, per class, the table that maps element names to property indexes.
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/PackedValues.h"
 #include "platform/WbemObject.h"
 #include "platform/wsman/WsmanDecoder.h"
 #include "platform/wsman/WsmanReference.h"
@@ -34,6 +36,9 @@ private:
                                 const WsmanEpr* epr, int depth);
     WbemObjectPtr DecodeEmbedded(const XmlNode& element, int depth);
     Variant Scalar(std::int32_t cimType, const XmlNode& node, int depth);
+    // Stores a scalar property's value; text stays UTF-8 until read.
+    void Pack(PackedValues::Builder& values, std::size_t index, std::int32_t cimType, const XmlNode& node,
+              int depth);
     Variant UntypedValue(const XmlNode& node, bool& isObject, int depth);
     void Place(WbemObject& object) const;
 
@@ -42,6 +47,8 @@ private:
     std::vector<std::unique_ptr<Typed>> FTyped;
     std::unique_ptr<Typed> FFragment;
     std::vector<std::unique_ptr<Untyped>> FUntyped;
+    std::deque<PackedValues::Builder> FBuilders;  // one per nesting depth, reused
+    std::string FScratch;                         // a converted datetime
 };
 
 }  // namespace veskin

@@ -5,15 +5,7 @@
 
 namespace veskin {
 
-WideString WidenUtf8(std::string_view text) {
-    WideString out(text.size(), u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) return AnsiToWide(std::string(text));
-        out[i] = static_cast<char16_t>(c);
-    }
-    return out;
-}
+WideString WidenUtf8(std::string_view text) { return AnsiToWide(text); }
 
 std::string_view TrimXml(std::string_view text) {
     auto ws = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
