@@ -6,9 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/TextCompare.h"
-
 #include "platform/WbemObjectSet.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

@@ -6,30 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "rtl/TextFold.h"
+
 namespace veskin {
-
-char16_t WqlFoldChar(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    return c;
-}
-
-int WqlCompareText(const WideString& a, const WideString& b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char16_t x = WqlFoldChar(a[i]), y = WqlFoldChar(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool WqlSameText(const WideString& a, const WideString& b) {
-    return a.size() == b.size() && WqlCompareText(a, b) == 0;
-}
 
 std::optional<WqlNumber> WqlParseNumber(const WideString& text) {
     std::size_t b = 0, e = text.size();
@@ -212,7 +191,7 @@ struct LikeElem {
     std::vector<std::pair<char16_t, char16_t>> Ranges;  // folded bounds
 
     bool Accepts(char16_t ch) const {
-        const char16_t f = WqlFoldChar(ch);
+        const char16_t f = FoldCase(ch);
         switch (ElemKind) {
         case AnyOne: return true;
         case Char: return f == C;
@@ -271,10 +250,10 @@ std::vector<LikeElem> CompileLike(const WideString& pattern) {
                         if (hi < lo) std::swap(lo, hi);
                         e.Ranges.emplace_back(lo, hi);
                         // Letters in a range match either case.
-                        e.Ranges.emplace_back(WqlFoldChar(lo), WqlFoldChar(hi));
+                        e.Ranges.emplace_back(FoldCase(lo), FoldCase(hi));
                         k += 2;
                     } else {
-                        char16_t f = WqlFoldChar(lo);
+                        char16_t f = FoldCase(lo);
                         e.Ranges.emplace_back(f, f);
                     }
                 }
@@ -282,7 +261,7 @@ std::vector<LikeElem> CompileLike(const WideString& pattern) {
             }
         } else {
             e.ElemKind = LikeElem::Char;
-            e.C = WqlFoldChar(c);
+            e.C = FoldCase(c);
         }
         out.push_back(std::move(e));
     }

@@ -267,21 +267,11 @@ std::string LowerCase(const std::string& s) {
     return r;
 }
 
-int CompareText(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareText(a, b) == 0;
+WideString UpperCaseW(const WideString& s) {
+    WideString r = s;
+    for (char16_t& c : r)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    return r;
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "rtl/TextFold.h"
+
 namespace veskin {
 
 WideString WidenUtf8(std::string_view text) {
@@ -21,17 +23,6 @@ std::string_view TrimXml(std::string_view text) {
     while (b < e && ws(text[b])) ++b;
     while (e > b && ws(text[e - 1])) --e;
     return text.substr(b, e - b);
-}
-
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 namespace {
@@ -79,11 +70,11 @@ bool ParseXsDouble(std::string_view text, double& value) {
 
 bool ParseXsBoolean(std::string_view text, bool& value) {
     text = TrimXml(text);
-    if (SameAscii(text, "true") || text == "1") {
+    if (SameText(text, "true") || text == "1") {
         value = true;
         return true;
     }
-    if (SameAscii(text, "false") || text == "0") {
+    if (SameText(text, "false") || text == "0") {
         value = false;
         return true;
     }
