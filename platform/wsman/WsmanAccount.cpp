@@ -9,8 +9,6 @@ namespace veskin {
 
 namespace {
 
-constexpr HRESULT WBEM_E_INVALID_PARAMETER = MakeHResult(0x80041008u);
-
 HRESULT Invalid(const std::string& why) {
     SetErrorDetail(WBEM_E_INVALID_PARAMETER, why);
     return WBEM_E_INVALID_PARAMETER;
