@@ -31,7 +31,7 @@ void TWmiWideStringField::SetAsString(const std::string& value) {
     if (text.size() > limit) {
         std::size_t keep = limit;
         // Never keep half of a surrogate pair.
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+        if (keep > 0 && IsHighSurrogate(text[keep - 1])) --keep;
         text.resize(keep);
     }
     SetData(&text);
