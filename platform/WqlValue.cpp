@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "rtl/IntegerText.h"
 #include "rtl/TextFold.h"
 
 namespace veskin {
@@ -63,24 +64,14 @@ std::optional<WqlNumber> WqlParseNumber(const WideString& text) {
         if (expDigits == 0) return std::nullopt;
     }
     if (i != s.size()) return std::nullopt;
-    if (integral) {
-        std::uint64_t v = 0;
-        bool overflow = false;
-        for (std::size_t k = p; k < s.size(); ++k) {
-            std::uint64_t d = static_cast<std::uint64_t>(s[k] - '0');
-            if (v > (std::numeric_limits<std::uint64_t>::max() - d) / 10) {
-                overflow = true;
-                break;
-            }
-            v = v * 10 + d;
-        }
-        if (!overflow) {
-            if (!negative) return WqlNumber::FromUInt(v);
-            if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-                return WqlNumber::FromInt(-static_cast<std::int64_t>(v));
-            if (v == static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1)
-                return WqlNumber::FromInt(std::numeric_limits<std::int64_t>::min());
-        }
+    std::uint64_t v = 0;
+    // Integers beyond 64 bits are taken as reals.
+    if (integral && TryParseDecimal(std::string_view(s).substr(p), v)) {
+        if (!negative) return WqlNumber::FromUInt(v);
+        if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return WqlNumber::FromInt(-static_cast<std::int64_t>(v));
+        if (v == static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1)
+            return WqlNumber::FromInt(std::numeric_limits<std::int64_t>::min());
     }
     double d = std::strtod(s.c_str(), nullptr);
     return WqlNumber::FromReal(d);

@@ -1,11 +1,11 @@
 #include "wmi/WmiDataSetFields.h"
 
-#include <charconv>
 #include <limits>
 
 #include "platform/WbemScripting.h"
 #include "recordset/DatabaseError.h"
 #include "recordset/DbConsts.h"
+#include "rtl/IntegerText.h"
 #include "rtl/SysUtils.h"
 #include "wmi/WmiUtil.h"
 
@@ -49,11 +49,7 @@ std::uint64_t WmiStrToUInt64(const std::string& text) {
     const std::string digits = Trim(text);
     if (digits.empty()) return 0;
     std::uint64_t value = 0;
-    const char* first = digits.data();
-    const char* last = first + digits.size();
-    if (*first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || first == last) StrToInt64(text);  // raises
+    if (!TryParseDecimal(digits, value)) StrToInt64(text);  // raises
     return value;
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "rtl/IntegerText.h"
 #include "rtl/TextFold.h"
 
 namespace veskin {
@@ -25,26 +26,8 @@ std::string_view TrimXml(std::string_view text) {
     return text.substr(b, e - b);
 }
 
-namespace {
-
-std::string_view NumberText(std::string_view text) {
-    text = TrimXml(text);
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-    return text;
-}
-
-template <typename T>
-bool ParseWhole(std::string_view text, T& value) {
-    text = NumberText(text);
-    if (text.empty()) return false;
-    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && p == text.data() + text.size();
-}
-
-}  // namespace
-
-bool ParseXsInt64(std::string_view text, std::int64_t& value) { return ParseWhole(text, value); }
-bool ParseXsUInt64(std::string_view text, std::uint64_t& value) { return ParseWhole(text, value); }
+bool ParseXsInt64(std::string_view text, std::int64_t& value) { return TryParseDecimal(TrimXml(text), value); }
+bool ParseXsUInt64(std::string_view text, std::uint64_t& value) { return TryParseDecimal(TrimXml(text), value); }
 
 bool ParseXsDouble(std::string_view text, double& value) {
     text = TrimXml(text);
@@ -61,7 +44,11 @@ bool ParseXsDouble(std::string_view text, double& value) {
         value = std::nan("");
         return true;
     }
-    text = NumberText(text);
+    // One sign at most: from_chars takes a "-" but not a "+".
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') return false;
+    }
     if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '-' || text[0] == '.'))
         return false;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
