@@ -1,10 +1,10 @@
 #include "platform/CimValue.h"
 
-#include <charconv>
 #include <limits>
 #include <string>
 
 #include "platform/WbemScripting.h"
+#include "rtl/IntegerText.h"
 
 namespace veskin {
 
@@ -49,11 +49,7 @@ std::string Trimmed(const Variant& v) {
 std::int64_t IntegerIn(const Variant& v, std::int64_t lo, std::int64_t hi) {
     std::int64_t n = 0;
     if (IsText(v)) {
-        std::string s = Trimmed(v);
-        const char* first = s.data();
-        if (!s.empty() && s[0] == '+') ++first;
-        auto [p, ec] = std::from_chars(first, s.data() + s.size(), n);
-        if (ec != std::errc() || p != s.data() + s.size() || s.empty()) throw Mismatch{};
+        if (!TryParseDecimal(Trimmed(v), n)) throw Mismatch{};
     } else if (v.VarType() == varUInt64) {
         std::uint64_t u = v.RawUInt64();
         if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) throw Mismatch{};
@@ -77,11 +73,7 @@ WideString Int64Text(const Variant& v, bool isUnsigned) {
         if (v.VarType() == varUInt64) {
             u = v.RawUInt64();
         } else if (IsText(v)) {
-            std::string s = Trimmed(v);
-            const char* first = s.data();
-            if (!s.empty() && s[0] == '+') ++first;
-            auto [p, ec] = std::from_chars(first, s.data() + s.size(), u);
-            if (ec != std::errc() || p != s.data() + s.size() || s.empty()) throw Mismatch{};
+            if (!TryParseDecimal(Trimmed(v), u)) throw Mismatch{};
         } else {
             std::int64_t n = IntegerIn(v, 0, std::numeric_limits<std::int64_t>::max());
             u = static_cast<std::uint64_t>(n);

@@ -11,8 +11,6 @@ namespace veskin {
 
 namespace {
 
-constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHResult(0x80040110u);
-
 struct Registry {
     std::mutex Lock;
     std::map<CLSID, ClassFactory> Factories;

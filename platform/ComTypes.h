@@ -22,6 +22,8 @@ constexpr HRESULT E_INVALIDARG = MakeHResult(0x80070057u);
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHResult(0x80040154u);
 constexpr HRESULT RPC_E_TOO_LATE = MakeHResult(0x80010119u);
 constexpr HRESULT RPC_S_SERVER_UNAVAILABLE_HR = MakeHResult(0x800706BAu);
+constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHResult(0x80040110u);
+constexpr HRESULT DISP_E_BADINDEX = MakeHResult(0x8002000Bu);
 
 // WMI result codes the stand-ins produce.
 constexpr HRESULT WBEM_E_FAILED = MakeHResult(0x80041001u);
@@ -35,9 +37,34 @@ constexpr HRESULT WBEM_E_INVALID_CLASS = MakeHResult(0x80041010u);
 constexpr HRESULT WBEM_E_INVALID_QUERY = MakeHResult(0x80041017u);
 constexpr HRESULT WBEM_E_INVALID_QUERY_TYPE = MakeHResult(0x80041018u);
 constexpr HRESULT WBEM_E_PROVIDER_NOT_CAPABLE = MakeHResult(0x80041024u);
+constexpr HRESULT WBEM_E_ILLEGAL_NULL = MakeHResult(0x80041028u);
 constexpr HRESULT WBEM_E_INVALID_OBJECT_PATH = MakeHResult(0x8004103Au);
 constexpr HRESULT WBEM_E_LOCAL_CREDENTIALS = MakeHResult(0x80041064u);
+constexpr HRESULT WBEM_E_SYSTEM_PROPERTY = MakeHResult(0x80041087u);  // writing a system property
 constexpr HRESULT WBEM_E_TIMED_OUT = MakeHResult(0x80043001u);
+
+// Security-package results the GSS-API layer maps its failures to.
+constexpr HRESULT SEC_E_TARGET_UNKNOWN = MakeHResult(0x80090303u);
+constexpr HRESULT SEC_E_NO_CREDENTIALS = MakeHResult(0x8009030Eu);
+constexpr HRESULT SEC_E_NO_AUTHENTICATING_AUTHORITY = MakeHResult(0x80090311u);
+
+// Result codes of the WinRM client for failures it sees itself.
+constexpr HRESULT WSMAN_E_NAME_NOT_RESOLVED = MakeHResult(0x803381B9u);
+constexpr HRESULT WSMAN_E_CONNECTION_REFUSED = MakeHResult(0x80338112u);
+constexpr HRESULT WSMAN_E_NETWORK_TIMEOUT = MakeHResult(0x80338126u);
+constexpr HRESULT WSMAN_E_TLS_FAILURE = MakeHResult(0x803381BAu);
+constexpr HRESULT WSMAN_E_HTTP_NOT_FOUND = MakeHResult(0x80338113u);
+constexpr HRESULT WSMAN_E_HTTP_BAD_REQUEST = MakeHResult(0x80338171u);
+constexpr HRESULT WSMAN_E_HTTP_SERVER_ERROR = MakeHResult(0x80338170u);
+constexpr HRESULT WSMAN_E_CANNOT_DECRYPT = MakeHResult(0x803380F9u);
+constexpr HRESULT WSMAN_E_KERBEROS_TO_ADDRESS = MakeHResult(0x8033810Bu);
+constexpr HRESULT WSMAN_E_UNENCRYPTED_REFUSED = MakeHResult(0x803380DEu);
+constexpr HRESULT WSMAN_E_OPERATION_TIMEOUT = MakeHResult(0x80338029u);
+constexpr HRESULT WSMAN_E_INVALID_SELECTORS = MakeHResult(0x8033805Bu);
+constexpr HRESULT WSMAN_E_INVALID_RESOURCE_URI = MakeHResult(0x80338000u);
+constexpr HRESULT WSMAN_E_INVALID_ENUMERATION_CONTEXT = MakeHResult(0x8033801Bu);
+constexpr HRESULT WSMAN_E_QUOTA = MakeHResult(0x803381A6u);
+constexpr HRESULT WSMAN_E_UNKNOWN_CLASS = MakeHResult(0x8033801Au);
 
 constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
 constexpr bool Failed(HRESULT hr) { return hr < 0; }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/TextCompare.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

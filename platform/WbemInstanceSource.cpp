@@ -1,7 +1,7 @@
 #include "platform/WbemInstanceSource.h"
 
-#include "platform/TextCompare.h"
 #include "platform/WbemObjectPath.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

@@ -6,13 +6,10 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/TextCompare.h"
-
 #include "platform/WbemObjectSet.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
-
-constexpr HRESULT WBEM_E_ILLEGAL_NULL = MakeHResult(0x80041028u);
 
 // What a query asks of a class, so that its provider can read only what is needed.
 // It is a hint: the provider may return more, and the service still checks every

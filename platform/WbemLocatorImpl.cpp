@@ -35,7 +35,7 @@ HRESULT WbemLocatorImpl::get_Security_(ISWbemSecurityPtr& security) {
 
 HRESULT WbemLocatorImpl::GetTypeInfo(std::uint32_t index, std::uint32_t, std::shared_ptr<ITypeInfo>& info) {
     info.reset();
-    if (index != 0) return MakeHResult(0x8002000Bu);  // DISP_E_BADINDEX
+    if (index != 0) return DISP_E_BADINDEX;
     info = std::make_shared<WbemTypeInfo>(1, 2);
     return S_OK;
 }

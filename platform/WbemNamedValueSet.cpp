@@ -1,8 +1,8 @@
 #include "platform/WbemNamedValueSet.h"
 
 #include "platform/QueryInterface.h"
-#include "platform/TextCompare.h"
 #include "platform/VariantEnumerator.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

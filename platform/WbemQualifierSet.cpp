@@ -1,7 +1,7 @@
 #include "platform/WbemQualifierSet.h"
 
-#include "platform/TextCompare.h"
 #include "platform/VariantEnumerator.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

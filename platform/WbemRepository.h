@@ -4,8 +4,8 @@
 #include <map>
 #include <mutex>
 
-#include "platform/TextCompare.h"
 #include "platform/WbemInstanceSource.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

@@ -8,9 +8,6 @@
 
 namespace veskin {
 
-// Writing a system property.
-constexpr HRESULT WBEM_E_SYSTEM_PROPERTY = MakeHResult(0x80041087u);
-
 // The definition (name as Windows spells it, CIM type, array flag) of a system
 // property (any letter case); null for any other name.
 const WbemPropertyDef* SystemPropertyDef(const WideString& name);

@@ -4,6 +4,7 @@
 
 #include "platform/WqlAst.h"
 #include "platform/WqlLexer.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -78,7 +79,7 @@ private:
     }
 
     static bool IsKeyword(const WqlToken& t, const char* word) {
-        return t.Kind == WqlTokenKind::Identifier && WqlSameText(t.Text, W(word));
+        return t.Kind == WqlTokenKind::Identifier && SameTextW(t.Text, W(word));
     }
     static bool IsAnyKeyword(const WqlToken& t) {
         for (const char* k : kKeywords)
@@ -98,14 +99,14 @@ private:
     }
     void Reference(const WideString& name) {
         for (const auto& r : FQuery.FReferenced)
-            if (WqlSameText(r, name)) return;
+            if (SameTextW(r, name)) return;
         FQuery.FReferenced.push_back(name);
     }
 
     void Unreference(const WideString& name) {
         auto& r = FQuery.FReferenced;
         for (auto it = r.begin(); it != r.end();)
-            it = WqlSameText(*it, name) ? r.erase(it) : it + 1;
+            it = SameTextW(*it, name) ? r.erase(it) : it + 1;
     }
 
     std::unique_ptr<WqlNode> ParseOr(int depth) {
@@ -232,11 +233,11 @@ private:
             node->Pattern = Peek().Text;
             Advance();
             // __THIS stands for the object itself and is no property to look up.
-            if (WqlSameText(left.Name, W("__THIS"))) Unreference(left.Name);
+            if (SameTextW(left.Name, W("__THIS"))) Unreference(left.Name);
             return node;
         }
         // __THIS means something only before ISA.
-        if (left.IsProperty && WqlSameText(left.Name, W("__THIS"))) throw ParseError{};
+        if (left.IsProperty && SameTextW(left.Name, W("__THIS"))) throw ParseError{};
         node->NodeKind = WqlNode::Compare;
         switch (Peek().Kind) {
         case WqlTokenKind::Equal: node->Op = WqlOp::Equal; break;

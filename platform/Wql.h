@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/ComTypes.h"
-#include "platform/TextCompare.h"
+#include "rtl/TextFold.h"
 #include "rtl/Variant.h"
 #include "rtl/WideString.h"
 

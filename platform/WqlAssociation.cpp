@@ -1,7 +1,7 @@
 #include "platform/WqlAssociation.h"
 
-#include "platform/TextCompare.h"
 #include "platform/WqlLexer.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

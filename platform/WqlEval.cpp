@@ -1,6 +1,7 @@
 #include "platform/WqlAst.h"
 
 #include "platform/WbemObject.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -44,8 +45,8 @@ std::optional<bool> AsBool(const Variant& value) {
     if (v.VarType() == varBoolean) return v.RawBool();
     if (IsTextValue(v)) {
         auto text = WqlValueAsText(v);
-        if (text && WqlSameText(*text, W("TRUE"))) return true;
-        if (text && WqlSameText(*text, W("FALSE"))) return false;
+        if (text && SameTextW(*text, W("TRUE"))) return true;
+        if (text && SameTextW(*text, W("FALSE"))) return false;
     }
     if (auto n = WqlValueAsNumber(v)) {
         auto c = WqlCompareNumbers(*n, WqlNumber::FromInt(0));
@@ -78,8 +79,8 @@ bool CompareWithLiteral(const Variant& value, WqlOp op, const WqlLiteral& lit) {
         const Variant& v = value.Deref();
         if (v.VarType() == varBoolean) {
             std::optional<bool> b;
-            if (WqlSameText(lit.Text, W("TRUE"))) b = true;
-            if (WqlSameText(lit.Text, W("FALSE"))) b = false;
+            if (SameTextW(lit.Text, W("TRUE"))) b = true;
+            if (SameTextW(lit.Text, W("FALSE"))) b = false;
             if (!b) return false;
             return Apply(op, static_cast<int>(v.RawBool()) - static_cast<int>(*b));
         }
@@ -95,7 +96,7 @@ bool CompareWithLiteral(const Variant& value, WqlOp op, const WqlLiteral& lit) {
         }
         auto text = WqlValueAsText(v);
         if (!text) return false;
-        return Apply(op, WqlCompareText(*text, lit.Text));
+        return Apply(op, CompareTextW(*text, lit.Text));
     }
     case WqlLiteral::Null:
         break;
@@ -107,7 +108,7 @@ bool CompareProperties(const Variant& a, WqlOp op, const Variant& b) {
     if (IsNullValue(a) || IsNullValue(b)) return false;
     if (IsTextValue(a) && IsTextValue(b)) {
         auto x = WqlValueAsText(a), y = WqlValueAsText(b);
-        return x && y && Apply(op, WqlCompareText(*x, *y));
+        return x && y && Apply(op, CompareTextW(*x, *y));
     }
     auto x = WqlValueAsNumber(a), y = WqlValueAsNumber(b);
     if (x && y) {
@@ -115,7 +116,7 @@ bool CompareProperties(const Variant& a, WqlOp op, const Variant& b) {
         return c && Apply(op, *c);
     }
     auto tx = WqlValueAsText(a), ty = WqlValueAsText(b);
-    return tx && ty && Apply(op, WqlCompareText(*tx, *ty));
+    return tx && ty && Apply(op, CompareTextW(*tx, *ty));
 }
 
 bool EvaluateCompare(const WqlNode& node, const WqlLookup& lookup) {
@@ -129,14 +130,14 @@ bool EvaluateCompare(const WqlNode& node, const WqlLookup& lookup) {
 
 // The object or an embedded object is of the class or derived from it.
 bool EvaluateIsa(const WqlNode& node, const WqlLookup& lookup) {
-    if (WqlSameText(node.Property, W("__THIS"))) {
+    if (SameTextW(node.Property, W("__THIS"))) {
         auto name = WqlValueAsText(lookup(u"__CLASS"));
-        if (name && WqlSameText(*name, node.Pattern)) return true;
+        if (name && SameTextW(*name, node.Pattern)) return true;
         const Variant bases = lookup(u"__DERIVATION");
         if (!bases.IsArray()) return false;
         for (int i = bases.ArrayLowBound(); i <= bases.ArrayHighBound(); ++i) {
             auto base = WqlValueAsText(bases.GetElement(i));
-            if (base && WqlSameText(*base, node.Pattern)) return true;
+            if (base && SameTextW(*base, node.Pattern)) return true;
         }
         return false;
     }

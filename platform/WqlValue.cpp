@@ -6,30 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "rtl/IntegerText.h"
+#include "rtl/TextFold.h"
+
 namespace veskin {
-
-char16_t WqlFoldChar(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    return c;
-}
-
-int WqlCompareText(const WideString& a, const WideString& b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char16_t x = WqlFoldChar(a[i]), y = WqlFoldChar(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool WqlSameText(const WideString& a, const WideString& b) {
-    return a.size() == b.size() && WqlCompareText(a, b) == 0;
-}
 
 std::optional<WqlNumber> WqlParseNumber(const WideString& text) {
     std::size_t b = 0, e = text.size();
@@ -84,24 +64,14 @@ std::optional<WqlNumber> WqlParseNumber(const WideString& text) {
         if (expDigits == 0) return std::nullopt;
     }
     if (i != s.size()) return std::nullopt;
-    if (integral) {
-        std::uint64_t v = 0;
-        bool overflow = false;
-        for (std::size_t k = p; k < s.size(); ++k) {
-            std::uint64_t d = static_cast<std::uint64_t>(s[k] - '0');
-            if (v > (std::numeric_limits<std::uint64_t>::max() - d) / 10) {
-                overflow = true;
-                break;
-            }
-            v = v * 10 + d;
-        }
-        if (!overflow) {
-            if (!negative) return WqlNumber::FromUInt(v);
-            if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-                return WqlNumber::FromInt(-static_cast<std::int64_t>(v));
-            if (v == static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1)
-                return WqlNumber::FromInt(std::numeric_limits<std::int64_t>::min());
-        }
+    std::uint64_t v = 0;
+    // Integers beyond 64 bits are taken as reals.
+    if (integral && TryParseDecimal(std::string_view(s).substr(p), v)) {
+        if (!negative) return WqlNumber::FromUInt(v);
+        if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return WqlNumber::FromInt(-static_cast<std::int64_t>(v));
+        if (v == static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1)
+            return WqlNumber::FromInt(std::numeric_limits<std::int64_t>::min());
     }
     double d = std::strtod(s.c_str(), nullptr);
     return WqlNumber::FromReal(d);
@@ -212,7 +182,7 @@ struct LikeElem {
     std::vector<std::pair<char16_t, char16_t>> Ranges;  // folded bounds
 
     bool Accepts(char16_t ch) const {
-        const char16_t f = WqlFoldChar(ch);
+        const char16_t f = FoldCase(ch);
         switch (ElemKind) {
         case AnyOne: return true;
         case Char: return f == C;
@@ -271,10 +241,10 @@ std::vector<LikeElem> CompileLike(const WideString& pattern) {
                         if (hi < lo) std::swap(lo, hi);
                         e.Ranges.emplace_back(lo, hi);
                         // Letters in a range match either case.
-                        e.Ranges.emplace_back(WqlFoldChar(lo), WqlFoldChar(hi));
+                        e.Ranges.emplace_back(FoldCase(lo), FoldCase(hi));
                         k += 2;
                     } else {
-                        char16_t f = WqlFoldChar(lo);
+                        char16_t f = FoldCase(lo);
                         e.Ranges.emplace_back(f, f);
                     }
                 }
@@ -282,7 +252,7 @@ std::vector<LikeElem> CompileLike(const WideString& pattern) {
             }
         } else {
             e.ElemKind = LikeElem::Char;
-            e.C = WqlFoldChar(c);
+            e.C = FoldCase(c);
         }
         out.push_back(std::move(e));
     }

@@ -1,6 +1,6 @@
 #pragma once
-// Value rules of the WQL evaluator: numbers parsed from text, case-insensitive text
-// comparison and the LIKE wildcards (% _ [set] [^set]).
+// Value rules of the WQL evaluator: numbers parsed from text and the LIKE wildcards
+// (% _ [set] [^set]). Text compares with CompareTextW (rtl/TextFold.h).
 #include <cstdint>
 #include <optional>
 
@@ -33,11 +33,6 @@ std::optional<WqlNumber> WqlValueAsNumber(const Variant& value);
 // A scalar property value as text (numbers in decimal, booleans TRUE/FALSE); nothing
 // for null, empty, arrays and objects.
 std::optional<WideString> WqlValueAsText(const Variant& value);
-
-// Letter case folded for comparison (ASCII, Latin-1, Greek and Cyrillic).
-char16_t WqlFoldChar(char16_t c);
-int WqlCompareText(const WideString& a, const WideString& b);
-bool WqlSameText(const WideString& a, const WideString& b);
 
 // LIKE: % any run, _ any one character, [abc] [a-f] one of a set, [^...] none of it;
 // letters compare without regard to case. Time is bounded by text x pattern length.

@@ -3,26 +3,9 @@
 #include "recordset/DataSet.h"
 #include "recordset/DatabaseError.h"
 #include "rtl/Exception.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
-
-namespace {
-
-char16_t FoldCase(char16_t c) {
-    if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-    // Latin-1 capitals À..Þ except the multiplication sign.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-    return c;
-}
-
-}  // namespace
-
-bool SameFieldName(const WideString& a, const WideString& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
-}
 
 TFieldDef::TFieldDef(TFieldDefs* owner, const WideString& name, TFieldType dataType, int size,
                      bool required, int fieldNo)
@@ -68,7 +51,7 @@ TFieldDef* TFieldDefs::Add(const WideString& name, TFieldType dataType, int size
 
 int TFieldDefs::IndexOf(const WideString& name) const {
     for (std::size_t i = 0; i < FItems.size(); ++i)
-        if (SameFieldName(FItems[i]->Name(), name)) return static_cast<int>(i);
+        if (SameTextW(FItems[i]->Name(), name)) return static_cast<int>(i);
     return -1;
 }
 

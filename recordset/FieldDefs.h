@@ -102,8 +102,4 @@ private:
     std::vector<std::unique_ptr<TFieldDef>> FItems;
 };
 
-// Compares two names as the framework compares field names: without regard to
-// letter case (ASCII and Latin-1 letters).
-bool SameFieldName(const WideString& a, const WideString& b);
-
 }  // namespace veskin

@@ -267,21 +267,11 @@ std::string LowerCase(const std::string& s) {
     return r;
 }
 
-int CompareText(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && CompareText(a, b) == 0;
+WideString UpperCaseW(const WideString& s) {
+    WideString r = s;
+    for (char16_t& c : r)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    return r;
 }
 
 namespace {
@@ -315,7 +305,7 @@ std::wstring FoldUtf8(const std::string& s, bool upper) {
     locale_t loc = Locales().Fold;
     for (std::size_t i = 0; i < w.size(); ++i) {
         char32_t cp = w[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
+        if (IsHighSurrogate(cp) && i + 1 < w.size() && IsLowSurrogate(w[i + 1])) {
             if constexpr (sizeof(wchar_t) == 2) {
                 // UTF-16 wide characters: the pair stays as it is (no case mapping).
                 out.push_back(static_cast<wchar_t>(w[i]));
@@ -323,7 +313,7 @@ std::wstring FoldUtf8(const std::string& s, bool upper) {
                 ++i;
                 continue;
             }
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (w[i + 1] - 0xDC00);
+            cp = CombineSurrogates(cp, w[i + 1]);
             ++i;
         }
         wint_t c = static_cast<wint_t>(cp);
@@ -336,16 +326,7 @@ std::wstring FoldUtf8(const std::string& s, bool upper) {
 
 std::string WToUtf8(const std::wstring& w) {
     WideString u;
-    for (wchar_t wc : w) {
-        auto cp = static_cast<std::uint32_t>(wc);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            u.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            u.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            u.push_back(static_cast<char16_t>(cp));
-        }
-    }
+    for (wchar_t wc : w) AppendUtf16(u, static_cast<char32_t>(wc));
     return WideToAnsi(u);
 }
 

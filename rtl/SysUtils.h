@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rtl/FormatSettings.h"
+#include "rtl/TextFold.h"
 #include "rtl/WideString.h"
 
 namespace veskin {
@@ -95,11 +96,11 @@ std::string CurrToStr(std::int64_t scaledBy10000, const TFormatSettings& fs);
 std::string Trim(const std::string& s);
 std::string TrimLeft(const std::string& s);
 std::string TrimRight(const std::string& s);
-// ASCII letters only; other bytes stay as they are.
+// ASCII letters only; other characters stay as they are. (CompareText and SameText,
+// which fold more letters, are in rtl/TextFold.h.)
 std::string UpperCase(const std::string& s);
 std::string LowerCase(const std::string& s);
-int CompareText(const std::string& a, const std::string& b);  // ASCII case-insensitive
-bool SameText(const std::string& a, const std::string& b);
+WideString UpperCaseW(const WideString& s);
 // Case-insensitive comparison of UTF-8 text by the user's locale (<0, 0, >0).
 int AnsiCompareText(const std::string& a, const std::string& b);
 bool AnsiSameText(const std::string& a, const std::string& b);

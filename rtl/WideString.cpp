@@ -67,13 +67,7 @@ WideString AnsiToWide(std::string_view text) {
             i = j > i + 1 ? j : i + 1;
             continue;
         }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
+        AppendUtf16(out, cp);
         i = j;
     }
     return out;
@@ -85,15 +79,15 @@ AnsiString WideToAnsi(const WideString& text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
         std::uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        if (IsHighSurrogate(cp)) {
+            if (i + 1 < n && IsLowSurrogate(text[i + 1])) {
+                cp = CombineSurrogates(cp, text[i + 1]);
                 ++i;
             } else {
                 out.push_back('?');  // unpaired surrogate: not representable
                 continue;
             }
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+        } else if (IsLowSurrogate(cp)) {
             out.push_back('?');
             continue;
         }

@@ -138,6 +138,9 @@ void TWmiDataSet::CreateFields() {
     }
 }
 
+// Reached only from Loaded, when a record set stored as active fails to open while it is
+// being designed. The record set has no design-time error display of its own; it
+// answers with this plain exception, which replaces the failure of the open.
 void TWmiDataSet::InternalHandleException() { throw Exception("InternalHandleException Not implemented"); }
 
 // ---- field definitions

@@ -1,6 +1,7 @@
 #include "wmi/WmiDataSetFieldDefs.h"
 
 #include "rtl/Interface.h"
+#include "rtl/TextFold.h"
 #include "rtl/Variant.h"
 #include "rtl/WideString.h"
 #include "wmi/WmiErr.h"
@@ -21,12 +22,6 @@ bool NextElement(const IEnumVARIANTPtr& enumerator, Variant& element) {
     return hr == S_OK && fetched == 1;
 }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 }  // namespace
 
 TWmiFieldDef::TWmiFieldDef(TFieldDefs* owner, const std::string& name, TFieldType dataType, int size,
@@ -45,11 +40,11 @@ TFieldAttributes WmiQualifierAttributes(const ISWbemPropertyPtr& property) {
         const auto qualifier = IntfCast<ISWbemQualifier>(element.AsInterface());
         WideString name;
         WmiCheck(qualifier->get_Name(name));
-        const std::string upper = UpperAscii(WideToAnsi(name));
-        if (upper != "KEY" && upper != "READONLY") continue;
+        const bool isKey = SameTextW(name, u"KEY");
+        if (!isKey && !SameTextW(name, u"READONLY")) continue;
         Variant value;
         WmiCheck(qualifier->get_Value(value));
-        if (value.AsBoolean()) result.add(upper == "KEY" ? faRequired : faReadonly);
+        if (value.AsBoolean()) result.add(isKey ? faRequired : faReadonly);
     }
     return result;
 }

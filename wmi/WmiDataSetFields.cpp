@@ -1,11 +1,11 @@
 #include "wmi/WmiDataSetFields.h"
 
-#include <charconv>
 #include <limits>
 
 #include "platform/WbemScripting.h"
 #include "recordset/DatabaseError.h"
 #include "recordset/DbConsts.h"
+#include "rtl/IntegerText.h"
 #include "rtl/SysUtils.h"
 #include "wmi/WmiUtil.h"
 
@@ -31,7 +31,7 @@ void TWmiWideStringField::SetAsString(const std::string& value) {
     if (text.size() > limit) {
         std::size_t keep = limit;
         // Never keep half of a surrogate pair.
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+        if (keep > 0 && IsHighSurrogate(text[keep - 1])) --keep;
         text.resize(keep);
     }
     SetData(&text);
@@ -49,11 +49,7 @@ std::uint64_t WmiStrToUInt64(const std::string& text) {
     const std::string digits = Trim(text);
     if (digits.empty()) return 0;
     std::uint64_t value = 0;
-    const char* first = digits.data();
-    const char* last = first + digits.size();
-    if (*first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || first == last) StrToInt64(text);  // raises
+    if (!TryParseDecimal(digits, value)) StrToInt64(text);  // raises
     return value;
 }
 

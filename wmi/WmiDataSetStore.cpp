@@ -3,28 +3,14 @@
 #include <algorithm>
 
 #include "rtl/Interface.h"
+#include "rtl/TextFold.h"
 #include "wmi/WmiErr.h"
 
 namespace veskin {
 
-namespace {
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
-
 // ---- TWmiValueCache ----
 
-int TWmiValueCache::CompareNames(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(FoldAscii(a[i]));
-        const auto cb = static_cast<unsigned char>(FoldAscii(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
+int TWmiValueCache::CompareNames(const std::string& a, const std::string& b) { return CompareText(a, b); }
 
 std::size_t TWmiValueCache::LowerBound(const std::string& name) const {
     std::size_t lo = 0, hi = FItems.size();

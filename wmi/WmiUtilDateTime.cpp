@@ -1,8 +1,8 @@
 // DMTF date-time text: yyyymmddHHMMSS.mmmmmmsUUU, written with the milliseconds and
 // read back with the offset returned separately.
-#include <cstdio>
 #include <ctime>
 
+#include "platform/DmtfText.h"
 #include "rtl/DateTime.h"
 #include "rtl/SysUtils.h"
 #include "wmi/WmiErr.h"
@@ -18,17 +18,7 @@ namespace veskin {
 WideString WmiDateTimeToDmtf(std::int32_t utcOffset, TDateTime dateTime) {
     int year, month, day, hour, minute, second, msec;
     DecodeDateTime(dateTime, year, month, day, hour, minute, second, msec);
-    char buffer[64];
-    int n = std::snprintf(buffer, sizeof buffer, "%4.4u%2.2u%2.2u%2.2u%2.2u%2.2u.%3.3d000",
-                          static_cast<unsigned>(year), static_cast<unsigned>(month),
-                          static_cast<unsigned>(day), static_cast<unsigned>(hour),
-                          static_cast<unsigned>(minute), static_cast<unsigned>(second), msec);
-    if (n < 0) n = 0;
-    std::string text(buffer, static_cast<std::size_t>(n) < sizeof buffer ? static_cast<std::size_t>(n) : sizeof buffer - 1);
-    // A negative offset carries its own minus sign (-30 gives -030).
-    std::snprintf(buffer, sizeof buffer, utcOffset >= 0 ? "+%3.3d" : "%3.3d", utcOffset);
-    text += buffer;
-    return AnsiToWide(text);
+    return AnsiToWide(DmtfText({year, month, day, hour, minute, second, msec * 1000, utcOffset}));
 }
 
 bool WmiLocalStandardOffset(std::int32_t& offset) {

@@ -1,7 +1,5 @@
 #include "platform/native/AssociationProviders.h"
 
-#include <cctype>
-
 #include "platform/WbemObject.h"
 #include "platform/WbemObjectPath.h"
 #include "platform/native/ClassSchema.h"
@@ -12,6 +10,7 @@
 #include "platform/native/NetworkAdapterProvider.h"
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/UserAccountProvider.h"
+#include "rtl/SysUtils.h"
 
 namespace veskin {
 
@@ -37,8 +36,7 @@ WbemClassPtr LogicalDiskToPartitionClass() {
 
 std::string NativeObjectPath(const NativeContext& context, const std::string& relPath) {
     // The server as the repository names it: the host name in capitals.
-    std::string server = context.HostName();
-    for (char& c : server) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string server = UpperCase(context.HostName());
     return "\\\\" + server + "\\root\\cimv2:" + relPath;
 }
 

@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "platform/CimValue.h"
-#include "platform/TextCompare.h"
 #include "platform/WbemScripting.h"
 #include "platform/native/TextFields.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

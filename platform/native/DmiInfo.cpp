@@ -1,5 +1,6 @@
 #include "platform/native/DmiInfo.h"
 
+#include "platform/DmtfText.h"
 #include "platform/native/TextFields.h"
 
 namespace veskin {
@@ -16,8 +17,7 @@ std::optional<std::string> DmiDateToDmtf(std::string_view text) {
     if (text.size() != 10 || text[2] != '/' || text[5] != '/') return std::nullopt;
     auto month = ToU64(text.substr(0, 2)), day = ToU64(text.substr(3, 2)), year = ToU64(text.substr(6, 4));
     if (!month || !day || !year || *month < 1 || *month > 12 || *day < 1 || *day > 31) return std::nullopt;
-    return std::string(text.substr(6, 4)) + std::string(text.substr(0, 2)) + std::string(text.substr(3, 2)) +
-           "000000.000000+000";
+    return DmtfText({static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), 0, 0, 0, 0, 0});
 }
 
 std::optional<DottedVersion> ParseDottedVersion(std::string_view text) {

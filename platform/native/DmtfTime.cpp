@@ -2,7 +2,7 @@
 
 #include <time.h>
 
-#include <cstdio>
+#include "platform/DmtfText.h"
 
 namespace veskin {
 
@@ -46,12 +46,9 @@ std::string DmtfFromUnixWithOffset(std::int64_t unixSeconds, std::uint32_t micro
     if (y < 1 || y > 9999 || microseconds > 999999) return std::string();
     const int absOffset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
     if (absOffset > 999) return std::string();
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d%02u%02u%02d%02d%02d.%06u%c%03d", static_cast<int>(y), m, d,
-                  static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
-                  static_cast<int>(secs % 60), microseconds, offsetMinutes < 0 ? '-' : '+',
-                  absOffset);
-    return buf;
+    return DmtfText({static_cast<int>(y), static_cast<int>(m), static_cast<int>(d),
+                     static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
+                     static_cast<int>(secs % 60), static_cast<int>(microseconds), offsetMinutes});
 }
 
 std::string DmtfFromUnix(std::int64_t unixSeconds, std::uint32_t microseconds) {

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "rtl/SysUtils.h"
 
 namespace veskin {
 
@@ -36,17 +37,6 @@ const LangEntry kLanguages[] = {
     {"et", nullptr, 0x0425}, {"lv", nullptr, 0x0426}, {"lt", nullptr, 0x0427},
 };
 
-bool SameNoCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 LocaleInfo ParseLocaleName(const std::string& name) {
@@ -70,16 +60,16 @@ LocaleInfo ParseLocaleName(const std::string& name) {
         territory = "US";
         if (codeset.empty()) info.CodePage = "20127";
     }
-    if (SameNoCase(codeset, "UTF-8") || SameNoCase(codeset, "utf8")) info.CodePage = "65001";
+    if (SameText(codeset, "UTF-8") || SameText(codeset, "utf8")) info.CodePage = "65001";
     for (int n = 1; n <= 15 && !info.CodePage; ++n) {
         const std::string number = std::to_string(n);
-        if (SameNoCase(codeset, ("ISO-8859-" + number).c_str()) || SameNoCase(codeset, ("ISO8859-" + number).c_str()))
+        if (SameText(codeset, ("ISO-8859-" + number).c_str()) || SameText(codeset, ("ISO8859-" + number).c_str()))
             info.CodePage = std::to_string(28590 + n);
     }
     const LangEntry* match = nullptr;
     for (const auto& e : kLanguages) {
-        if (!SameNoCase(language, e.Language)) continue;
-        if (e.Territory && SameNoCase(territory, e.Territory)) {
+        if (!SameText(language, e.Language)) continue;
+        if (e.Territory && SameText(territory, e.Territory)) {
             match = &e;
             break;
         }
@@ -92,12 +82,10 @@ LocaleInfo ParseLocaleName(const std::string& name) {
         info.LocaleHex = hex;
     }
     if (!language.empty() && language.size() <= 3) {
-        std::string culture = language;
-        for (char& c : culture)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        std::string culture = LowerCase(language);
         if (!territory.empty() && territory.size() <= 3) {
             culture += '-';
-            for (char c : territory) culture += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+            culture += UpperCase(territory);
         }
         info.Culture = culture;
     }

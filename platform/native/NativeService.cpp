@@ -1,12 +1,10 @@
 #include "platform/native/NativeService.h"
 
-
-#include "platform/TextCompare.h"
 #include "platform/WbemNamespaceClass.h"
-#include "platform/native/ClassSchema.h"
 #include "platform/native/AssociationProviders.h"
 #include "platform/native/BaseBoardProvider.h"
 #include "platform/native/BiosProvider.h"
+#include "platform/native/ClassSchema.h"
 #include "platform/native/ComputerSystemProvider.h"
 #include "platform/native/CpuPackageProvider.h"
 #include "platform/native/DiskDriveProvider.h"
@@ -25,6 +23,8 @@
 #include "platform/native/ServiceProvider.h"
 #include "platform/native/UserAccountProvider.h"
 #include "platform/native/VolumeProvider.h"
+#include "rtl/SysUtils.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

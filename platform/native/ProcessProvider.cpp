@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/WqlValue.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/ProcessParsers.h"
 #include "platform/native/TextFields.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -120,7 +120,7 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     if (reads.Names) {
         const WideString own = AnsiToWide(name.value_or(""));
         if (!name || std::none_of(reads.Names->begin(), reads.Names->end(),
-                                  [&own](const WideString& n) { return WqlCompareText(own, n) == 0; }))
+                                  [&own](const WideString& n) { return CompareTextW(own, n) == 0; }))
             return nullptr;
     }
 

@@ -1,23 +1,20 @@
 #include "platform/native/TextFields.h"
 
-#include <charconv>
 #include <cstdlib>
+
+#include "rtl/IntegerText.h"
 
 namespace veskin {
 
 std::optional<std::uint64_t> ToU64(std::string_view text) {
     std::uint64_t v = 0;
-    if (text.empty()) return std::nullopt;
-    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    if (!TryParseDecimal(text, v)) return std::nullopt;
     return v;
 }
 
 std::optional<std::int64_t> ToI64(std::string_view text) {
     std::int64_t v = 0;
-    if (text.empty()) return std::nullopt;
-    auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
+    if (!TryParseDecimal(text, v)) return std::nullopt;
     return v;
 }
 

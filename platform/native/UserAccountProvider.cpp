@@ -2,10 +2,10 @@
 
 #include <map>
 
-#include "platform/TextCompare.h"
 #include "platform/native/AccountParsers.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
+#include "rtl/SysUtils.h"
 
 namespace veskin {
 

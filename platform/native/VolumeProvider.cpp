@@ -1,8 +1,8 @@
 #include "platform/native/VolumeProvider.h"
 
-#include "platform/WqlValue.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -111,7 +111,7 @@ WbemObjectProducer EnumerateVolumes(std::shared_ptr<const NativeContext> context
         if (wanted) {
             const WideString id = AnsiToWide(m.MountPoint);
             bool named = false;
-            for (const auto& w : *wanted) named = named || WqlCompareText(id, w) == 0;
+            for (const auto& w : *wanted) named = named || CompareTextW(id, w) == 0;
             if (!named) continue;
         }
         objects.push_back(ReadVolume(*context, m, space));

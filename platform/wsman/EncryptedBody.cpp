@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/wsman/WsmanText.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -18,7 +19,7 @@ std::string Parameter(std::string_view value, std::string_view name) {
     while ((at = value.find(';', at)) != std::string_view::npos) {
         ++at;
         std::string_view rest = TrimXml(value.substr(at));
-        if (rest.size() <= name.size() || !SameAscii(rest.substr(0, name.size()), name)) continue;
+        if (rest.size() <= name.size() || !SameText(rest.substr(0, name.size()), name)) continue;
         rest = TrimXml(rest.substr(name.size()));
         if (rest.empty() || rest.front() != '=') continue;
         rest = TrimXml(rest.substr(1));
@@ -51,7 +52,7 @@ bool HeaderLine(std::string_view body, std::size_t& at, std::string_view& name, 
 }  // namespace
 
 bool IsEncryptedContentType(std::string_view contentType) {
-    return contentType.size() >= 19 && SameAscii(contentType.substr(0, 19), "multipart/encrypted");
+    return contentType.size() >= 19 && SameText(contentType.substr(0, 19), "multipart/encrypted");
 }
 
 std::string EncryptedContentType(std::string_view protocol) {
@@ -111,8 +112,8 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
     std::string_view name, value;
     bool haveLength = false;
     while (HeaderLine(body, at, name, value)) {
-        if (SameAscii(name, "Content-Type")) frame.Protocol = std::string(value);
-        if (!SameAscii(name, "OriginalContent")) continue;
+        if (SameText(name, "Content-Type")) frame.Protocol = std::string(value);
+        if (!SameText(name, "OriginalContent")) continue;
         std::string parameters = ";";  // appended: GCC 12 at -O3 reports a false overlap for ";" + text
         parameters += value;
         const std::string length = Parameter(parameters, "Length");
@@ -138,7 +139,7 @@ bool DecodeEncryptedBody(std::string_view contentType, std::string_view body, En
         return false;
     }
     at += open.size();
-    if (!HeaderLine(body, at, name, value) || !SameAscii(name, "Content-Type") || !SameAscii(value, OctetStream)) {
+    if (!HeaderLine(body, at, name, value) || !SameText(name, "Content-Type") || !SameText(value, OctetStream)) {
         error = "the encrypted part is not application/octet-stream";
         return false;
     }

@@ -19,10 +19,6 @@ enum class GssWire {
     Ntlm,            // raw NTLMSSP tokens
 };
 
-constexpr HRESULT SEC_E_TARGET_UNKNOWN = MakeHResult(0x80090303u);
-constexpr HRESULT SEC_E_NO_CREDENTIALS = MakeHResult(0x8009030Eu);
-constexpr HRESULT SEC_E_NO_AUTHENTICATING_AUTHORITY = MakeHResult(0x80090311u);
-
 class GssContext {
 public:
     GssContext();

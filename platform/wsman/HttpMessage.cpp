@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "rtl/TextFold.h"
+
 namespace veskin {
 
 namespace {
@@ -17,7 +19,7 @@ std::string_view Trim(std::string_view text) {
 bool HasToken(std::string_view list, std::string_view token) {
     while (!list.empty()) {
         const auto comma = list.find(',');
-        if (EqualsNoCase(Trim(list.substr(0, comma)), token)) return true;
+        if (SameText(Trim(list.substr(0, comma)), token)) return true;
         if (comma == std::string_view::npos) break;
         list.remove_prefix(comma + 1);
     }
@@ -52,22 +54,14 @@ bool ParseHex(std::string_view text, std::size_t& value) {
 
 }  // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool HttpResponse::IsSoap() const {
     const std::string type = Header("Content-Type");
-    return !Body.empty() && type.size() >= 20 && EqualsNoCase(type.substr(0, 20), "application/soap+xml");
+    return !Body.empty() && type.size() >= 20 && SameText(type.substr(0, 20), "application/soap+xml");
 }
 
 std::string HttpResponse::Header(const std::string& name) const {
     for (const auto& [key, value] : Headers)
-        if (EqualsNoCase(key, name)) return value;
+        if (SameText(key, name)) return value;
     return std::string();
 }
 
@@ -164,13 +158,13 @@ HttpResponseParser::Result HttpResponseParser::HeadersComplete() {
     }
     const std::string encoding = FResponse.Header("Transfer-Encoding");
     if (!encoding.empty()) {
-        if (!EqualsNoCase(Trim(encoding), "chunked")) return Fail("unsupported Transfer-Encoding: " + encoding);
+        if (!SameText(Trim(encoding), "chunked")) return Fail("unsupported Transfer-Encoding: " + encoding);
         FStage = Stage::ChunkSize;
         return Parse();
     }
     bool lengthSeen = false;
     for (const auto& [name, value] : FResponse.Headers) {
-        if (!EqualsNoCase(name, "Content-Length")) continue;
+        if (!SameText(name, "Content-Length")) continue;
         std::size_t length = 0;
         if (!ParseDecimal(value, length)) return Fail("bad Content-Length: " + value);
         if (lengthSeen && length != FRemaining) return Fail("conflicting Content-Length headers");

@@ -18,9 +18,6 @@ std::string BuildHttpRequest(const std::string& method, const std::string& path,
                              const std::vector<std::pair<std::string, std::string>>& headers,
                              const std::string& body);
 
-// Compares ASCII text without regard to case.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 class HttpResponseParser {
 public:
     enum class Result { NeedMore, Done, Error };

@@ -1,15 +1,13 @@
 #include "platform/wsman/WsmanAccount.h"
 
-#include <cctype>
-
 #include "platform/ErrorDetail.h"
 #include "platform/wsman/WsmanText.h"
+#include "rtl/SysUtils.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
 namespace {
-
-constexpr HRESULT WBEM_E_INVALID_PARAMETER = MakeHResult(0x80041008u);
 
 HRESULT Invalid(const std::string& why) {
     SetErrorDetail(WBEM_E_INVALID_PARAMETER, why);
@@ -17,7 +15,7 @@ HRESULT Invalid(const std::string& why) {
 }
 
 bool StartsWith(const std::string& text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameAscii(std::string_view(text).substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() && SameText(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -35,9 +33,7 @@ std::string WsmanAccount::NtlmName() const { return Domain.empty() ? User : Doma
 
 std::string WsmanAccount::KerberosName() const {
     if (Domain.empty()) return User;
-    std::string realm = Domain;
-    for (char& c : realm) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return User + "@" + realm;
+    return User + "@" + UpperCase(Domain);
 }
 
 HRESULT ParseWsmanAccount(const WsmanCredentials& credentials, WsmanAccount& account) {

@@ -1,6 +1,7 @@
 #include "platform/wsman/Base64.h"
 #include "platform/wsman/HttpMessage.h"
 #include "platform/wsman/WsmanAuth.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -31,7 +32,7 @@ std::unique_ptr<WsmanAuthenticator> MakeBasicAuthenticator(const WsmanCredential
 std::vector<std::string> OfferedSchemes(const HttpResponse& response) {
     std::vector<std::string> schemes;
     for (const auto& [name, value] : response.Headers) {
-        if (!EqualsNoCase(name, "WWW-Authenticate")) continue;
+        if (!SameText(name, "WWW-Authenticate")) continue;
         const std::string scheme = value.substr(0, value.find(' '));
         if (!scheme.empty()) schemes.push_back(scheme);
     }
@@ -46,16 +47,16 @@ std::string OfferedSchemesText(const HttpResponse& response) {
 
 bool Offers(const HttpResponse& response, const std::string& scheme) {
     for (const auto& offered : OfferedSchemes(response))
-        if (EqualsNoCase(offered, scheme)) return true;
+        if (SameText(offered, scheme)) return true;
     return false;
 }
 
 bool ServerToken(const HttpResponse& response, const std::string& scheme, std::string& token) {
     token.clear();
     for (const auto& [name, value] : response.Headers) {
-        if (!EqualsNoCase(name, "WWW-Authenticate")) continue;
+        if (!SameText(name, "WWW-Authenticate")) continue;
         const auto space = value.find(' ');
-        if (space == std::string::npos || !EqualsNoCase(value.substr(0, space), scheme)) continue;
+        if (space == std::string::npos || !SameText(value.substr(0, space), scheme)) continue;
         return DecodeBase64(std::string_view(value).substr(space + 1), token) && !token.empty();
     }
     return false;

@@ -7,6 +7,7 @@
 #include "platform/wsman/WsmanFaults.h"
 #include "platform/wsman/WsmanText.h"
 #include "platform/wsman/WsmanTransport.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -33,7 +34,7 @@ constexpr TypeName TypeNames[] = {
 std::int32_t CimTypeOf(std::string_view name) {
     name = TrimXml(name);
     for (const auto& t : TypeNames)
-        if (SameAscii(t.Name, name)) return t.CimType;
+        if (SameText(t.Name, name)) return t.CimType;
     return 0;
 }
 
@@ -109,7 +110,7 @@ bool ReadProperty(const XmlNode& p, WbemPropertyDef& def) {
         if (q->Name != "QUALIFIER") continue;
         const std::string_view qname = AttrOf(*q, "NAME");
         // An embedded object travels as a string property marked by its qualifier.
-        if (SameAscii(qname, "EmbeddedObject") || SameAscii(qname, "EmbeddedInstance"))
+        if (SameText(qname, "EmbeddedObject") || SameText(qname, "EmbeddedInstance"))
             embedded = true;
         WbemQualifierDef qualifier;
         if (ReadQualifier(*q, qualifier)) def.Qualifiers.push_back(std::move(qualifier));

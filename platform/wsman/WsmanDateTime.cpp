@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/DmtfText.h"
 #include "platform/wsman/WsmanDecoder.h"
 #include "platform/wsman/WsmanText.h"
 
@@ -80,10 +81,6 @@ struct Reader {
 
 char Sign(int offset) { return offset < 0 ? '-' : '+'; }
 
-// Writes value as width decimal digits ending just before end.
-void Digits(char* end, unsigned value, int width) {
-    for (int i = 0; i < width; ++i, value /= 10) *--end = static_cast<char>('0' + value % 10);
-}
 int Abs(int offset) { return offset < 0 ? -offset : offset; }
 
 }  // namespace
@@ -94,19 +91,7 @@ std::string DmtfFromXsDateTime(std::string_view text) {
     if (!r.Date(y, mo, d) || !r.Take('T') || !r.Time(h, mi, s, micro) || !r.Offset(offset) ||
         !r.AtEnd())
         return {};
-    // Written digit by digit: every datetime of every page passes here.
-    std::string out(25, '.');
-    char* p = out.data();
-    Digits(p + 4, static_cast<unsigned>(y), 4);
-    Digits(p + 6, static_cast<unsigned>(mo), 2);
-    Digits(p + 8, static_cast<unsigned>(d), 2);
-    Digits(p + 10, static_cast<unsigned>(h), 2);
-    Digits(p + 12, static_cast<unsigned>(mi), 2);
-    Digits(p + 14, static_cast<unsigned>(s), 2);
-    Digits(p + 21, static_cast<unsigned>(micro), 6);
-    p[21] = Sign(offset);
-    Digits(p + 25, static_cast<unsigned>(Abs(offset)), 3);
-    return out;
+    return DmtfText({y, mo, d, h, mi, s, micro, offset});
 }
 
 std::string DmtfFromXsDate(std::string_view text) {

@@ -19,11 +19,6 @@ namespace veskin {
 
 namespace {
 
-constexpr HRESULT WBEM_E_ACCESS_DENIED = MakeHResult(0x80041003u);
-constexpr HRESULT WBEM_E_INVALID_NAMESPACE = MakeHResult(0x8004100Eu);
-constexpr HRESULT WBEM_E_INVALID_CLASS = MakeHResult(0x80041010u);
-constexpr HRESULT WBEM_E_INVALID_QUERY = MakeHResult(0x80041017u);
-
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // The most likely cause of a failed step, in one sentence, and what to change.

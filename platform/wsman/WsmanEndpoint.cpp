@@ -6,6 +6,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "rtl/TextFold.h"
+
 namespace veskin {
 
 namespace {
@@ -18,13 +20,6 @@ bool IsIPv6(const std::string& text) {
 bool IsIPv4(const std::string& text) {
     in_addr address{};
     return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    return true;
 }
 
 // A DNS name: letters, digits, '-', '_' and '.' (no empty label at the start).
@@ -71,12 +66,12 @@ bool ParseWsmanEndpoint(const std::string& computer, WsmanEndpoint& endpoint) {
 
     WsmanEndpoint result;
     bool schemeGiven = false;
-    if (StartsWithNoCase(text, "https://")) {
+    if (SameText(text.substr(0, 8), "https://")) {
         result.Tls = true;
         result.Port = 5986;
         schemeGiven = true;
         text.remove_prefix(8);
-    } else if (StartsWithNoCase(text, "http://")) {
+    } else if (SameText(text.substr(0, 7), "http://")) {
         schemeGiven = true;
         text.remove_prefix(7);
     } else if (text.find("://") != std::string_view::npos) {

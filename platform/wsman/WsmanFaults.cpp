@@ -11,8 +11,6 @@ namespace veskin {
 
 namespace {
 
-constexpr HRESULT WSMAN_E_INVALID_SELECTORS = MakeHResult(0x8033805Bu);
-
 // A result code written in decimal (as servers do) or as 0x-prefixed hex; 0 for none.
 HRESULT CodeFromText(std::string_view text) {
     text = TrimXml(text);

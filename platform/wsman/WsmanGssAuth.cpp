@@ -7,6 +7,7 @@
 #include "platform/wsman/HttpMessage.h"
 #include "platform/wsman/WsmanAccount.h"
 #include "platform/wsman/WsmanAuth.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -141,7 +142,7 @@ public:
         EncryptedFrame frame;
         std::string error, plain;
         if (!DecodeEncryptedBody(type, response.Body, frame, error)) return Undecryptable(error);
-        if (!EqualsNoCase(frame.Protocol, Protocol()))
+        if (!SameText(frame.Protocol, Protocol()))
             return Undecryptable("the answer is encrypted as " + frame.Protocol + ", not " + Protocol());
         if (Failed(FContext->Unseal(frame.Header, frame.Sealed, plain))) return Undecryptable(FContext->ErrorText());
         if (plain.size() != frame.Length)
@@ -149,7 +150,7 @@ public:
                                  std::to_string(frame.Length) + " were announced");
         response.Body = std::move(plain);
         for (auto& [name, value] : response.Headers)
-            if (EqualsNoCase(name, "Content-Type")) value = "application/soap+xml;charset=UTF-8";
+            if (SameText(name, "Content-Type")) value = "application/soap+xml;charset=UTF-8";
         return S_OK;
     }
 

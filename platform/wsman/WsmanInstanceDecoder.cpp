@@ -8,6 +8,7 @@
 #include "platform/wsman/WsmanDateTime.h"
 #include "platform/wsman/WsmanNames.h"
 #include "platform/wsman/WsmanText.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -20,9 +21,9 @@ struct WsmanInstanceDecoder::Typed {
     // Elements come in the class's own (alphabetical) order, so the property after the
     // last one matched is nearly always the next one.
     int IndexOf(std::string_view name, std::size_t hint) const {
-        if (hint < Names.size() && SameAscii(Names[hint], name)) return static_cast<int>(hint);
+        if (hint < Names.size() && SameText(Names[hint], name)) return static_cast<int>(hint);
         for (std::size_t i = 0; i < Names.size(); ++i)
-            if (SameAscii(Names[i], name)) return static_cast<int>(i);
+            if (SameText(Names[i], name)) return static_cast<int>(i);
         return -1;
     }
 };
@@ -126,7 +127,7 @@ void WsmanInstanceDecoder::Place(WbemObject& object) const {
 
 WsmanInstanceDecoder::Typed* WsmanInstanceDecoder::TypedFor(std::string_view className) {
     for (auto& t : FTyped)
-        if (SameAscii(t->Name, className)) return t.get();
+        if (SameText(t->Name, className)) return t.get();
     auto t = std::make_unique<Typed>();
     t->Name = std::string(className);
     if (FContext.Schemas) t->Class = FContext.Schemas->ClassSchema(t->Name);
@@ -333,7 +334,7 @@ WbemObjectPtr WsmanInstanceDecoder::DecodeUntyped(const XmlNode& element,
             const XmlNode& first = *runs[i].First;
             std::vector<WbemQualifierDef> qualifiers;
             for (std::string_view k : keys)
-                if (SameAscii(k, first.Name)) qualifiers.push_back(KeyQualifier());
+                if (SameText(k, first.Name)) qualifiers.push_back(KeyQualifier());
             defs.push_back(PropertyDef(WidenUtf8(first.Name),
                                        runs[i].IsObject ? wbemCimtypeObject : wbemCimtypeString,
                                        runs[i].Count > 1, std::move(qualifiers)));

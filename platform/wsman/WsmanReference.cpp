@@ -4,6 +4,7 @@
 #include "platform/WbemScripting.h"
 #include "platform/wsman/WsmanNames.h"
 #include "platform/wsman/WsmanText.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -37,7 +38,7 @@ WideString NamespaceText(std::string_view slashed) {
 
 }  // namespace
 
-bool IsNamespaceSelector(std::string_view name) { return SameAscii(name, "__cimnamespace"); }
+bool IsNamespaceSelector(std::string_view name) { return SameText(name, "__cimnamespace"); }
 
 bool ReadEpr(const XmlNode& node, WsmanEpr& epr) {
     const XmlNode* holder = node.Is(wsns::Addressing, "EndpointReference")

@@ -1,11 +1,11 @@
 #include "platform/wsman/WsmanServices.h"
 
-#include "platform/TextCompare.h"
 #include "platform/WbemObjectPath.h"
 #include "platform/WbemObjectSet.h"
 #include "platform/WbemRepository.h"
 #include "platform/Wql.h"
 #include "platform/wsman/WsmanEnumeration.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 

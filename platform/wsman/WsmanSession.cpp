@@ -44,10 +44,9 @@ HRESULT WsmanSession::Exchange(const std::string& envelope, std::string& body) {
 }
 
 WbemClassPtr WsmanSession::ClassSchema(const std::string& className) {
-    const std::string key = UpperCase(className);
     {
         std::lock_guard<std::mutex> lock(FLock);
-        if (auto it = FSchemas.find(key); it != FSchemas.end()) return it->second;
+        if (auto it = FSchemas.find(className); it != FSchemas.end()) return it->second;
     }
     std::string body;
     WbemClassPtr cls;
@@ -63,7 +62,7 @@ WbemClassPtr WsmanSession::ClassSchema(const std::string& className) {
     }
     std::lock_guard<std::mutex> lock(FLock);
     if (!cls) FSchemaMissing = true;
-    FSchemas[key] = cls;
+    FSchemas[className] = cls;
     return cls;
 }
 

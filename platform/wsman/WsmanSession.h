@@ -9,6 +9,7 @@
 #include "platform/WbemObject.h"
 #include "platform/wsman/WsmanDecoder.h"
 #include "platform/wsman/WsmanTransport.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
@@ -56,7 +57,7 @@ private:
     std::string FServer;
     std::string FUrl;
     std::mutex FLock;  // one request at a time; guards the schema cache too
-    std::map<std::string, WbemClassPtr> FSchemas;  // by upper-case class name
+    std::map<std::string, WbemClassPtr, TextLess> FSchemas;  // by class name, any case
     bool FSchemaMissing = false;
 };
 using WsmanSessionPtr = std::shared_ptr<WsmanSession>;

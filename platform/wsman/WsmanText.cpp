@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "rtl/IntegerText.h"
+#include "rtl/TextFold.h"
+
 namespace veskin {
 
 WideString WidenUtf8(std::string_view text) { return AnsiToWide(text); }
@@ -15,37 +18,8 @@ std::string_view TrimXml(std::string_view text) {
     return text.substr(b, e - b);
 }
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-namespace {
-
-std::string_view NumberText(std::string_view text) {
-    text = TrimXml(text);
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-    return text;
-}
-
-template <typename T>
-bool ParseWhole(std::string_view text, T& value) {
-    text = NumberText(text);
-    if (text.empty()) return false;
-    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && p == text.data() + text.size();
-}
-
-}  // namespace
-
-bool ParseXsInt64(std::string_view text, std::int64_t& value) { return ParseWhole(text, value); }
-bool ParseXsUInt64(std::string_view text, std::uint64_t& value) { return ParseWhole(text, value); }
+bool ParseXsInt64(std::string_view text, std::int64_t& value) { return TryParseDecimal(TrimXml(text), value); }
+bool ParseXsUInt64(std::string_view text, std::uint64_t& value) { return TryParseDecimal(TrimXml(text), value); }
 
 bool ParseXsDouble(std::string_view text, double& value) {
     text = TrimXml(text);
@@ -62,7 +36,11 @@ bool ParseXsDouble(std::string_view text, double& value) {
         value = std::nan("");
         return true;
     }
-    text = NumberText(text);
+    // One sign at most: from_chars takes a "-" but not a "+".
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') return false;
+    }
     if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '-' || text[0] == '.'))
         return false;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -71,11 +49,11 @@ bool ParseXsDouble(std::string_view text, double& value) {
 
 bool ParseXsBoolean(std::string_view text, bool& value) {
     text = TrimXml(text);
-    if (SameAscii(text, "true") || text == "1") {
+    if (SameText(text, "true") || text == "1") {
         value = true;
         return true;
     }
-    if (SameAscii(text, "false") || text == "0") {
+    if (SameText(text, "false") || text == "0") {
         value = false;
         return true;
     }

@@ -14,8 +14,6 @@ namespace veskin {
 WideString WidenUtf8(std::string_view text);
 // Without leading and trailing XML white space (space, tab, CR, LF).
 std::string_view TrimXml(std::string_view text);
-// Equal ignoring ASCII letter case.
-bool SameAscii(std::string_view a, std::string_view b);
 
 // Whole numbers and floating numbers as XML Schema writes them (surrounding white space
 // and a leading "+" allowed); false for anything else.

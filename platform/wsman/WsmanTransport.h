@@ -36,23 +36,6 @@ struct WsmanTimeouts {
     int RequestMs = 60000;  // sending one request and reading its whole answer
 };
 
-// Result codes of the WinRM client for failures it sees itself.
-constexpr HRESULT WSMAN_E_NAME_NOT_RESOLVED = MakeHResult(0x803381B9u);
-constexpr HRESULT WSMAN_E_CONNECTION_REFUSED = MakeHResult(0x80338112u);
-constexpr HRESULT WSMAN_E_NETWORK_TIMEOUT = MakeHResult(0x80338126u);
-constexpr HRESULT WSMAN_E_TLS_FAILURE = MakeHResult(0x803381BAu);
-constexpr HRESULT WSMAN_E_HTTP_NOT_FOUND = MakeHResult(0x80338113u);
-constexpr HRESULT WSMAN_E_HTTP_BAD_REQUEST = MakeHResult(0x80338171u);
-constexpr HRESULT WSMAN_E_HTTP_SERVER_ERROR = MakeHResult(0x80338170u);
-constexpr HRESULT WSMAN_E_CANNOT_DECRYPT = MakeHResult(0x803380F9u);
-constexpr HRESULT WSMAN_E_KERBEROS_TO_ADDRESS = MakeHResult(0x8033810Bu);
-constexpr HRESULT WSMAN_E_UNENCRYPTED_REFUSED = MakeHResult(0x803380DEu);
-constexpr HRESULT WSMAN_E_OPERATION_TIMEOUT = MakeHResult(0x80338029u);
-constexpr HRESULT WSMAN_E_INVALID_RESOURCE_URI = MakeHResult(0x80338000u);
-constexpr HRESULT WSMAN_E_INVALID_ENUMERATION_CONTEXT = MakeHResult(0x8033801Bu);
-constexpr HRESULT WSMAN_E_QUOTA = MakeHResult(0x803381A6u);
-constexpr HRESULT WSMAN_E_UNKNOWN_CLASS = MakeHResult(0x8033801Au);
-
 class WsmanTransport {
 public:
     WsmanTransport(WsmanEndpoint endpoint, WsmanCredentials credentials, WsmanTimeouts timeouts = {});

@@ -45,6 +45,7 @@ TEST(CimValueTest, ValuesThatDoNotFitAreTypeMismatches) {
     EXPECT_EQ(Coerced(Variant(std::int32_t{-1}), wbemCimtypeUint16).RawInt(), mismatch);
     EXPECT_EQ(Coerced(Variant(W("12x")), wbemCimtypeSint64).RawInt(), mismatch);
     EXPECT_EQ(Coerced(Variant(W("-1")), wbemCimtypeUint64).RawInt(), mismatch);
+    EXPECT_EQ(Coerced(Variant(W("+-5")), wbemCimtypeSint32).RawInt(), mismatch);  // one sign at most
     EXPECT_EQ(Coerced(Variant(W("ab")), wbemCimtypeChar16).RawInt(), mismatch);
     EXPECT_EQ(Coerced(Variant(W("a")), wbemCimtypeString, true).RawInt(), mismatch);
     EXPECT_EQ(Coerced(Variant::ArrayOf({}), wbemCimtypeString).RawInt(), mismatch);

@@ -6,6 +6,7 @@
 
 #include "platform/Wql.h"
 #include "platform/WqlValue.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 namespace {
@@ -28,7 +29,7 @@ struct Bag {
     std::map<std::string, Variant> Values;
     Variant operator()(const WideString& name) const {
         for (const auto& [k, v] : Values)
-            if (WqlSameText(W(k.c_str()), name)) return v;
+            if (SameTextW(W(k.c_str()), name)) return v;
         return Variant::Null();
     }
 };

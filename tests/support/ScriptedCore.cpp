@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "platform/TextCompare.h"
 #include "platform/WbemObject.h"
+#include "rtl/TextFold.h"
 
 namespace veskin {
 
