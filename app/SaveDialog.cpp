@@ -5,6 +5,8 @@
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 
+#include "app/SystemChoices.h"
+
 namespace veskin {
 
 namespace {
@@ -34,10 +36,8 @@ public:
 bool DefaultSaveDialog(TSaveDialog& dialog) {
     TNameOnlyIcons icons;  // outlives the dialog, whose model uses it
     QFileDialog box(QApplication::activeWindow());
-#ifndef _WIN32
-    // The widget dialog, whose listing the icon provider controls; Windows keeps its own.
-    box.setOption(QFileDialog::DontUseNativeDialog, true);
-#endif
+    if (!UseSystemFileDialog())
+        box.setOption(QFileDialog::DontUseNativeDialog, true);
     box.setIconProvider(&icons);
     box.setAcceptMode(QFileDialog::AcceptSave);
     box.setFileMode(QFileDialog::AnyFile);

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "app/SystemChoices.h"
+
 namespace veskin {
 
 namespace {
@@ -25,14 +27,7 @@ TSettingsStore::~TSettingsStore() = default;
 
 bool TSettingsStore::OpenKey(const std::string& key, bool canCreate) {
     (void)canCreate;  // QSettings creates its file or key on the first write.
-#ifdef _WIN32
-    QString path = QStringLiteral("HKEY_LOCAL_MACHINE") + QString::fromStdString(key);
-    FSettings = std::make_unique<QSettings>(path, QSettings::NativeFormat);
-#else
-    (void)key;  // One store per application: the key is the application's file.
-    FSettings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            SettingsOrganisation, SettingsApplication);
-#endif
+    FSettings = OpenSettingsKey(key);
     FFirstWritten.clear();
     FOpen = FSettings->status() == QSettings::NoError;
     return FOpen;

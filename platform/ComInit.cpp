@@ -1,11 +1,10 @@
-// Stand-ins for COM start-up where there is no COM: they record each call for the
-// observer and answer as COM would for a single process.
-#ifndef _WIN32
-
+// COM start-up: an installed observer is told of each call, then the system's call
+// (or its stand-in) answers.
 #include "platform/ComInit.h"
 
-#include <atomic>
 #include <mutex>
+
+#include "platform/ComInitSystem.h"
 
 namespace veskin {
 
@@ -13,8 +12,6 @@ namespace {
 
 std::mutex gObserverLock;
 ComCallObserver gObserver;
-thread_local bool tInitialised = false;
-std::atomic<bool> gSecuritySet{false};
 
 void Notify(const ComCall& call) {
     ComCallObserver observer;
@@ -25,33 +22,27 @@ void Notify(const ComCall& call) {
     if (observer) observer(call);
 }
 
-// S_OK for the first initialisation of a thread, S_FALSE for every later one.
-HRESULT InitialiseThread() {
-    if (tInitialised) return S_FALSE;
-    tInitialised = true;
-    return S_OK;
-}
-
 }  // namespace
 
-HRESULT CoInitialize(void*) {
+HRESULT CoInitialize(void* reserved) {
     ComCall call;
     call.Name = "CoInitialize";
     Notify(call);
-    return InitialiseThread();
+    return SystemCoInitialize(reserved);
 }
 
-HRESULT CoInitializeEx(void*, std::uint32_t coInit) {
+HRESULT CoInitializeEx(void* reserved, std::uint32_t coInit) {
     ComCall call;
     call.Name = "CoInitializeEx";
     call.Args[0] = coInit;
     Notify(call);
-    return InitialiseThread();
+    return SystemCoInitializeEx(reserved, coInit);
 }
 
-HRESULT CoInitializeSecurity(void*, std::int32_t authServiceCount, void*, void*,
-                             std::uint32_t authnLevel, std::uint32_t impLevel, void*,
-                             std::uint32_t capabilities, void*) {
+HRESULT CoInitializeSecurity(void* securityDescriptor, std::int32_t authServiceCount,
+                             void* authServices, void* reserved1, std::uint32_t authnLevel,
+                             std::uint32_t impLevel, void* authList, std::uint32_t capabilities,
+                             void* reserved3) {
     ComCall call;
     call.Name = "CoInitializeSecurity";
     call.Args[0] = authServiceCount;
@@ -59,9 +50,8 @@ HRESULT CoInitializeSecurity(void*, std::int32_t authServiceCount, void*, void*,
     call.Args[2] = impLevel;
     call.Args[3] = capabilities;
     Notify(call);
-    // Process security can be set once; later attempts are too late.
-    bool expected = false;
-    return gSecuritySet.compare_exchange_strong(expected, true) ? S_OK : RPC_E_TOO_LATE;
+    return SystemCoInitializeSecurity(securityDescriptor, authServiceCount, authServices, reserved1,
+                                      authnLevel, impLevel, authList, capabilities, reserved3);
 }
 
 ComCallObserver SetComCallObserver(ComCallObserver observer) {
@@ -72,5 +62,3 @@ ComCallObserver SetComCallObserver(ComCallObserver observer) {
 }
 
 }  // namespace veskin
-
-#endif  // _WIN32

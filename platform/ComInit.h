@@ -1,6 +1,6 @@
 #pragma once
-// COM start-up calls. On Windows these are the system's; elsewhere they only record
-// that they were called, so that tests can observe order and arguments.
+// COM start-up calls. On Windows these are the system's; elsewhere stand-ins answer
+// as COM would. An observer sees each call first, so that tests can check order and arguments.
 #include <cstdint>
 #include <functional>
 #include <string>

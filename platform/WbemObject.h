@@ -11,6 +11,7 @@
 #include "platform/PackedValues.h"
 #include "platform/WbemObjectHooks.h"
 #include "platform/WbemScripting.h"
+#include "platform/Wql.h"
 
 namespace veskin {
 
@@ -30,7 +31,7 @@ using WbemObjectStorePtr = std::shared_ptr<WbemObjectStore>;
 // large generated results need not hold every value.
 using WbemValueSource = std::function<Variant(std::size_t index)>;
 
-class WbemObject : public ISWbemObject, public std::enable_shared_from_this<WbemObject> {
+class WbemObject : public ISWbemObject, public WqlClassTest, public std::enable_shared_from_this<WbemObject> {
 public:
     enum class Kind { Instance, Class };
 
@@ -53,6 +54,7 @@ public:
 
     const WbemClassPtr& Class() const { return FClass; }
     bool IsClass() const { return FKind == Kind::Class; }
+    bool WqlIsA(const WideString& className) const override { return FClass->IsA(className); }
 
     // The value of a property (null for an unknown index or name); by name also the
     // system properties (__CLASS, __PATH, ...).

@@ -22,6 +22,15 @@ struct WqlRequiredValue {
 };
 using WqlRequired = std::map<WideString, std::vector<WqlRequiredValue>, TextLessW>;
 
+// An object whose class "property ISA 'Class'" can test: the object model's objects,
+// which the WQL engine does not otherwise know.
+class WqlClassTest {
+public:
+    virtual ~WqlClassTest() = default;
+    // True when the object's class is className or derives from it.
+    virtual bool WqlIsA(const WideString& className) const = 0;
+};
+
 class WqlQuery {
 public:
     virtual ~WqlQuery() = default;

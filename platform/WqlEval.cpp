@@ -1,6 +1,5 @@
 #include "platform/WqlAst.h"
 
-#include "platform/WbemObject.h"
 #include "rtl/TextFold.h"
 
 namespace veskin {
@@ -143,8 +142,8 @@ bool EvaluateIsa(const WqlNode& node, const WqlLookup& lookup) {
     }
     const Variant v = lookup(node.Property).Deref();
     if (v.VarType() != varDispatch && v.VarType() != varUnknown) return false;
-    auto embedded = std::dynamic_pointer_cast<WbemObject>(v.RawInterface());
-    return embedded && embedded->Class()->IsA(node.Pattern);
+    auto embedded = std::dynamic_pointer_cast<WqlClassTest>(v.RawInterface());
+    return embedded && embedded->WqlIsA(node.Pattern);
 }
 
 }  // namespace

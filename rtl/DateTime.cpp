@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "rtl/Exception.h"
+#include "rtl/LocalTime.h"
 #include "rtl/SysUtils.h"
 
 namespace veskin {
@@ -136,11 +137,7 @@ TDateTime Now() {
     const std::time_t secs = std::chrono::system_clock::to_time_t(now);
     const int msPart = static_cast<int>(((sinceEpoch % 1000) + 1000) % 1000);
     tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &secs);
-#else
-    localtime_r(&secs, &local);
-#endif
+    ToLocalTime(secs, local);
     TDateTime d = 0, t = 0;
     TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, d);
     // A leap second (tm_sec 60) is shown as the last second of the minute.

@@ -8,7 +8,7 @@ packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           python3 python3-cryptography
           pkg-config libkrb5-dev gss-ntlmssp gss-ntlmssp-dev krb5-kdc krb5-admin-server krb5-user
           python3-gssapi python3-winrm
-          dpkg-dev file librsvg2-bin desktop-file-utils man-db groff-base)
+          dpkg-dev file librsvg2-bin desktop-file-utils man-db groff-base clang-format)
 if (($# > 0)); then
     packages=("$@")
 fi

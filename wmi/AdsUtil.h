@@ -2,7 +2,7 @@
 // The logged-on user, the computer, its domain and primary domain controller, read
 // through the WinNT system-information object, and the WMI scripting library version.
 #include "rtl/Component.h"
-#include "wmi/AdsUtilSystemInfo.h"
+#include "platform/WinNTSystemInfo.h"
 
 namespace veskin {
 

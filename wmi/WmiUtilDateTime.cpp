@@ -1,17 +1,11 @@
 // DMTF date-time text: yyyymmddHHMMSS.mmmmmmsUUU, written with the milliseconds and
 // read back with the offset returned separately.
-#include <ctime>
-
 #include "platform/DmtfText.h"
+#include "platform/TimeZone.h"
 #include "rtl/DateTime.h"
 #include "rtl/SysUtils.h"
 #include "wmi/WmiErr.h"
 #include "wmi/WmiUtil.h"
-
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
 
 namespace veskin {
 
@@ -21,41 +15,7 @@ WideString WmiDateTimeToDmtf(std::int32_t utcOffset, TDateTime dateTime) {
     return AnsiToWide(DmtfText({year, month, day, hour, minute, second, msec * 1000, utcOffset}));
 }
 
-bool WmiLocalStandardOffset(std::int32_t& offset) {
-    offset = 0;
-#ifdef _WIN32
-    // The base bias only: the daylight-saving bias is never added.
-    TIME_ZONE_INFORMATION zone{};
-    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return false;
-    offset = static_cast<std::int32_t>(-zone.Bias);
-    return true;
-#else
-    tzset();
-    // The zone's standard offset is the one in force on whichever of a winter and a
-    // summer day observes no daylight saving; the daylight bias is never used.
-    const std::time_t now = std::time(nullptr);
-    std::tm today{};
-    if (!localtime_r(&now, &today)) return false;
-    for (int month : {0, 6}) {
-        std::tm probe{};
-        probe.tm_year = today.tm_year;
-        probe.tm_mon = month;
-        probe.tm_mday = 15;
-        probe.tm_hour = 12;
-        probe.tm_isdst = -1;
-        std::time_t t = std::mktime(&probe);
-        std::tm local{};
-        if (t == static_cast<std::time_t>(-1) || !localtime_r(&t, &local)) continue;
-        if (local.tm_isdst == 0) {
-            offset = static_cast<std::int32_t>(local.tm_gmtoff / 60);
-            return true;
-        }
-    }
-    // A zone that keeps daylight saving all year: its declared standard offset.
-    offset = static_cast<std::int32_t>(-timezone / 60);
-    return true;
-#endif
-}
+bool WmiLocalStandardOffset(std::int32_t& offset) { return LocalStandardOffset(offset); }
 
 WideString WmiDateTimeToDmtfLocal(TDateTime dateTime) {
     std::int32_t offset = 0;

@@ -3,14 +3,11 @@
 #include "platform/ComObjects.h"
 #include "platform/WbemScripting.h"
 #include "rtl/Exception.h"
+#include "tools/wmiquery/Diagnosis.h"
 #include "wmi/AdsUtil.h"
 #include "wmi/InitComSecurity.h"
 #include "wmi/WmiUtil.h"
 #include "wmi/WmiErr.h"
-
-#ifndef _WIN32
-#include "platform/wsman/WsmanServices.h"
-#endif
 
 namespace veskin {
 
@@ -51,13 +48,8 @@ std::string ValueDetail(const Variant& value) {
 
 // Over WS-Management, a server without class schemas delivers every value as text.
 void AddSchemaNotice(TSteps& steps, const ISWbemServicesPtr& services) {
-#ifndef _WIN32
-    if (auto remote = std::dynamic_pointer_cast<WsmanServices>(services); remote && remote->Session()->SchemaMissing())
+    if (ServerGaveNoClassSchema(services))
         steps.Add("class schema", S_FALSE, "the server gave no class schema: every property is text");
-#else
-    (void)steps;
-    (void)services;
-#endif
 }
 
 void Walk(TSteps& steps, const TQueryRequest& request) {

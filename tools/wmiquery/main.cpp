@@ -13,14 +13,10 @@
 #include "tools/wmiquery/CommandLine.h"
 #include "tools/wmiquery/Diagnosis.h"
 #include "tools/wmiquery/QueryTable.h"
+#include "tools/wmiquery/StandardStreams.h"
 #include "tools/wmiquery/StepReport.h"
 #include "tools/wmiquery/TableText.h"
 #include "wmi/InitComSecurity.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 #ifndef VESKIN_VERSION
 #error "VESKIN_VERSION must name the project's version"
@@ -82,11 +78,7 @@ int Error(const std::string& message, int exitCode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The same bytes as on other systems: no CR before each line feed.
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-#endif
+    UseBinaryStandardStreams();
     TCommandLine commandLine;
     try {
         commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

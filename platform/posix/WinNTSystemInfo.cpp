@@ -1,25 +1,14 @@
-// The WinNT system-information class on a system without directory services: the
+// The WinNT system-information object on a system without directory services: the
 // effective user, the host name and the domain part of the host name.
-#include "wmi/AdsUtilSystemInfo.h"
+#include "platform/WinNTSystemInfo.h"
 
-#include <mutex>
-
-#include "platform/ComObjects.h"
-
-#ifndef _WIN32
 #include <pwd.h>
 #include <unistd.h>
 
 #include <climits>
 #include <vector>
-#endif
 
 namespace veskin {
-
-const CLSID CLSID_WinNTSystemInfo = GUID::Parse("{66182EC4-AFD1-11D2-9CB9-0000F87A369E}");
-const IID IID_IADsWinNTSystemInfo = GUID::Parse("{6C6D65DC-AFD1-11D2-9CB9-0000F87A369E}");
-
-#ifndef _WIN32
 
 namespace {
 
@@ -62,22 +51,9 @@ public:
 
 }  // namespace
 
-void RegisterWinNTSystemInfoClass() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        RegisterClassFactory(CLSID_WinNTSystemInfo, [](const IID& iid, IInterfacePtr& obj) -> HRESULT {
-            obj.reset();
-            if (iid != IID_IADsWinNTSystemInfo) return E_NOINTERFACE;
-            obj = std::make_shared<TLocalSystemInfo>();
-            return S_OK;
-        });
-    });
+HRESULT CreateWinNTSystemInfo(IADsWinNTSystemInfoPtr& obj) {
+    obj = std::make_shared<TLocalSystemInfo>();
+    return S_OK;
 }
-
-#else
-
-void RegisterWinNTSystemInfoClass() {}
-
-#endif
 
 }  // namespace veskin

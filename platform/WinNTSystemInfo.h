@@ -19,8 +19,12 @@ public:
 };
 using IADsWinNTSystemInfoPtr = std::shared_ptr<IADsWinNTSystemInfo>;
 
-// Registers this platform's WinNTSystemInfo class with the class registry, once per
-// process (where the system provides the class itself, nothing is registered).
+// Registers the WinNTSystemInfo class with the class registry, once per process: on
+// Windows the directory services' own object (platform/win/), elsewhere a stand-in
+// that reads the effective user and the host name (platform/posix/).
 void RegisterWinNTSystemInfoClass();
+
+// Makes this system's object; used by the registered class.
+HRESULT CreateWinNTSystemInfo(IADsWinNTSystemInfoPtr& obj);
 
 }  // namespace veskin

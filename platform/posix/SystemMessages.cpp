@@ -1,3 +1,5 @@
+// The system message table where the system has none: the texts of the codes this
+// library meets, as Windows words them.
 #include "platform/SystemMessages.h"
 
 #include <map>

@@ -1,22 +1,13 @@
+// wmiquery's WS-Management part: the connection ladder of --diagnose, and whether a
+// server gave class schemas.
 #include "tools/wmiquery/Diagnosis.h"
 
-#include "tools/wmiquery/CommandLine.h"
-
-#ifndef _WIN32
 #include "platform/wsman/WsmanDiagnosis.h"
+#include "platform/wsman/WsmanServices.h"
+#include "tools/wmiquery/CommandLine.h"
 #include "wmi/WmiErr.h"
-#endif
 
 namespace veskin {
-
-#ifdef _WIN32
-
-int RunDiagnosis(const TQueryRequest&, std::ostream& out) {
-    out << "--diagnose checks WinRM connections from Linux; on Windows the system's WMI connects itself.\n";
-    return ExitUsage;
-}
-
-#else
 
 int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
     WsmanDiagnosisRequest diagnosis;
@@ -44,6 +35,10 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
     return passed ? ExitSuccess : exitCode;
 }
 
-#endif
+
+bool ServerGaveNoClassSchema(const ISWbemServicesPtr& services) {
+    auto remote = std::dynamic_pointer_cast<WsmanServices>(services);
+    return remote && remote->Session()->SchemaMissing();
+}
 
 }  // namespace veskin

@@ -1,19 +1,13 @@
 // The WinNT system-information class on Windows: the directory services' own object,
 // created through COM and read through its automation interface.
-#include "wmi/AdsUtilSystemInfo.h"
+#include "platform/WinNTSystemInfo.h"
 
-#include <mutex>
-
-#include "platform/ComObjects.h"
 #include "platform/win/OleText.h"
 #include "platform/win/WinAdapter.h"
 
 #include <iads.h>
 
 namespace veskin {
-
-const CLSID CLSID_WinNTSystemInfo = GUID::Parse("{66182EC4-AFD1-11D2-9CB9-0000F87A369E}");
-const IID IID_IADsWinNTSystemInfo = GUID::Parse("{6C6D65DC-AFD1-11D2-9CB9-0000F87A369E}");
 
 namespace {
 
@@ -40,22 +34,15 @@ public:
 
 }  // namespace
 
-void RegisterWinNTSystemInfoClass() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        RegisterClassFactory(CLSID_WinNTSystemInfo, [](const IID& iid, IInterfacePtr& obj) -> HRESULT {
-            obj.reset();
-            if (iid != IID_IADsWinNTSystemInfo) return E_NOINTERFACE;
-            TComPtr<::IADsWinNTSystemInfo> raw;
-            HRESULT hr = ::CoCreateInstance(ToWinGuid(CLSID_WinNTSystemInfo), nullptr, CLSCTX_INPROC_SERVER,
-                                            ToWinGuid(IID_IADsWinNTSystemInfo),
-                                            reinterpret_cast<void**>(raw.Out()));
-            if (FAILED(hr)) return hr;
-            if (!raw) return E_POINTER;
-            obj = std::make_shared<TWinNTSystemInfo>(std::move(raw));
-            return hr;
-        });
-    });
+HRESULT CreateWinNTSystemInfo(IADsWinNTSystemInfoPtr& obj) {
+    obj.reset();
+    TComPtr<::IADsWinNTSystemInfo> raw;
+    HRESULT hr = ::CoCreateInstance(ToWinGuid(CLSID_WinNTSystemInfo), nullptr, CLSCTX_INPROC_SERVER,
+                                    ToWinGuid(IID_IADsWinNTSystemInfo), reinterpret_cast<void**>(raw.Out()));
+    if (FAILED(hr)) return hr;
+    if (!raw) return E_POINTER;
+    obj = std::make_shared<TWinNTSystemInfo>(std::move(raw));
+    return hr;
 }
 
 }  // namespace veskin
