@@ -16,6 +16,7 @@
 #include "tools/wmiquery/JsonText.h"
 #include "tools/wmiquery/QueryTable.h"
 #include "wmi/InitComSecurity.h"
+#include "wmi/WmiQueryRows.h"
 
 namespace veskin {
 namespace {
@@ -124,21 +125,24 @@ std::string ScalarText(const TJson& value) {
                                          << " against the cell \"" << cell << "\"";
 }
 
-class TBothRenderings : public TRecordSink {
+class TBothRenderings : public TWmiRowSink {
 public:
-    void Header(TWmiQuery& query) override { Names = HeaderCells(query); }
-    void Record(TWmiQuery& query) override {
+    void Columns(const std::vector<std::string>& names) override { Names = names; }
+    void ReadCells(TWmiDataSet& query, std::vector<std::string>& cells) override {
+        TWmiRowSink::ReadCells(query, cells);
+        Line = RecordJsonLine(query);
+    }
+    void Row(const std::vector<std::string>& cells) override {
         ++Rows;
-        const std::vector<std::string> cells = RecordCells(query);
         TJson object;
-        const std::string line = RecordJsonLine(query);
-        ASSERT_TRUE(test::ReadJson(line, object)) << line;
+        ASSERT_TRUE(test::ReadJson(Line, object)) << Line;
         ASSERT_EQ(object.Members.size(), Names.size());
         for (std::size_t i = 0; i < Names.size(); ++i) {
             EXPECT_EQ(object.Members[i].first, Names[i]);
             EXPECT_TRUE(Agrees(object.Members[i].second, cells[i], true)) << Names[i];
         }
     }
+    std::string Line;
     std::vector<std::string> Names;
     int Rows = 0;
 };
