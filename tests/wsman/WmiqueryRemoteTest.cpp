@@ -47,7 +47,7 @@ TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     FakeWinrmServer server({"--tls", certs.Good, certs.GoodKey, "--basic-user", "admin:secret", "--no-schema"});
     ASSERT_TRUE(server.Running());
     TCommandRun steps = RunWmiquery("--steps --host " + server.Url("https") +
-                       " --user admin --password secret \"SELECT * FROM Win32_Process\"");
+                                    " --user admin --password secret \"SELECT * FROM Win32_Process\"");
     EXPECT_EQ(steps.ExitCode, 0) << steps.Output;
     EXPECT_NE(steps.Output.find("class schema\t00000001\tthe server gave no class schema"), std::string::npos)
         << steps.Output;
