@@ -6,18 +6,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/LabeledEdit.h"
 #include "app/Memo.h"
 #include "app/QueryPresets.h"
 #include "app/StringGrid.h"
 #include "app/VeskinUnit.h"
-#include "recordset/Field.h"
 #include "rtl/StringList.h"
 #include "rtl/SysUtils.h"
 #include "rtl/WideString.h"
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
+#include "wmi/WmiQueryRows.h"
 
 namespace veskin {
 
@@ -26,6 +27,47 @@ namespace {
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
 }  // namespace
+
+// Copies each record into a new row of the table, the header from the first record;
+// counts the rows in the count box and lets the window handle its input between records.
+class TForm1::TGridRows : public TWmiRowSink {
+public:
+    explicit TGridRows(TForm1& form) : FForm(form), FGrid(*form.Grid) {}
+
+    void Columns(const std::vector<std::string>& names) override { FNames = names; }
+    void Row(const std::vector<std::string>& cells) override { AddRow(cells, FNames.size()); }
+    // A record that failed at column c keeps its cells before c; its header reached c.
+    void Unfinished(const std::vector<std::string>& cells) override {
+        AddRow(cells, std::min(cells.size() + 1, FNames.size()));
+    }
+    void Moved(std::int32_t rows) override {
+        FForm.ResultCountLabel->setText(QString::number(rows));
+        // Input between records: "Stop Query", the table switch, page switches.
+        QCoreApplication::processEvents();
+    }
+    bool StopRequested() override { return FForm.FStopRequested; }
+
+private:
+    void AddRow(const std::vector<std::string>& cells, std::size_t headers) {
+        FGrid.SetRowCount(FGrid.RowCount() + 1);
+        const bool first = FRows++ == 0;
+        if (first)
+            FGrid.SetFixedRows(1);
+        if (!FNames.empty())
+            FGrid.SetColCount(static_cast<int>(FNames.size()));
+        for (std::size_t c = 0; first && c < headers; ++c) {
+            FGrid.SetColWidth(static_cast<int>(c), 2 * FGrid.TextWidth(FNames[c]));
+            FGrid.SetCell(static_cast<int>(c), 0, FNames[c]);
+        }
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            FGrid.SetCell(static_cast<int>(c), FRows, cells[c]);
+    }
+
+    TForm1& FForm;
+    TStringGrid& FGrid;
+    std::vector<std::string> FNames;
+    int FRows = 0;
+};
 
 void TForm1::TestButtonClick(QObject*) {
     ResultCountLabel->setText(QStringLiteral("Result count: "));
@@ -60,27 +102,8 @@ void TForm1::TestButtonClick(QObject*) {
         FStopRequested = false;
         SetRunState(true);
 
-        std::int32_t counter = 0;
-        while (!FQuery->Eof() && !FStopRequested) {
-            Grid->SetRowCount(Grid->RowCount() + 1);
-            if (counter == 0)
-                Grid->SetFixedRows(1);
-            for (int c = 0; c < FQuery->FieldCount(); ++c) {
-                Grid->SetColCount(FQuery->FieldCount());
-                const TField* field = FQuery->Fields(c);
-                if (counter == 0) {
-                    const std::string name = field->DisplayName();
-                    Grid->SetColWidth(c, 2 * Grid->TextWidth(name));
-                    Grid->SetCell(c, 0, name);
-                }
-                Grid->SetCell(c, counter + 1, field->ValueText());
-            }
-            FQuery->Next();
-            ++counter;
-            ResultCountLabel->setText(QString::number(counter));
-            // Input between records: "Stop Query", the table switch, page switches.
-            QCoreApplication::processEvents();
-        }
+        TGridRows rows(*this);
+        WmiQueryRows(*FQuery, rows);
         FinishQuery();
         return;
     } catch (const Exception& e) {

@@ -106,6 +106,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class TGridRows;  // the run's copy of records into the table (QueryRun.cpp)
+
     void CreateControls();
     void CreateBasicPage();
     void CreateAdvancedPage();

@@ -1,8 +1,8 @@
 #pragma once
 // What the query benchmarks share: a scripted service holding 100,000 generated objects
 // of 40 properties, a bare walk over a query's enumerator, the record set's query over
-// the same objects, and a reporter that keeps each benchmark's time so a program can
-// print the ratio of two of them.
+// the same objects, the local computer's service, and a reporter that keeps each
+// benchmark's time so a program can print the ratio of two of them.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -44,10 +44,23 @@ inline ISWbemServicesPtr BenchServices() {
     return WmiConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", nullptr);
 }
 
-// The enumerator of a forward-only query over every generated object.
-inline IEnumVARIANTPtr QueryEnumerator(const ISWbemServicesPtr& services) {
+// A connection to the local computer's service through the locator class, as the
+// program makes it; null when there is none.
+inline ISWbemServicesPtr ConnectLocal() {
+    IInterfacePtr obj;
+    if (CoCreateInstance(CLSID_SWbemLocator, nullptr, 7, IID_ISWbemLocator, obj) != S_OK) return nullptr;
+    auto locator = Supports<ISWbemLocator>(obj);
+    ISWbemServicesPtr services;
+    if (!locator || locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, services) != S_OK)
+        return nullptr;
+    return services;
+}
+
+// The enumerator of a forward-only query, by default over every generated object.
+inline IEnumVARIANTPtr QueryEnumerator(const ISWbemServicesPtr& services,
+                                       const WideString& wql = u"SELECT * FROM Bench_Item") {
     ISWbemObjectSetPtr set;
-    WmiCheck(services->ExecQuery(u"SELECT * FROM Bench_Item", u"WQL", 48, nullptr, set));
+    WmiCheck(services->ExecQuery(wql, u"WQL", 48, nullptr, set));
     IInterfacePtr unknown;
     WmiCheck(set->get__NewEnum(unknown));
     return IntfCast<IEnumVARIANT>(unknown);
@@ -69,6 +82,22 @@ inline void OpenBenchQuery(TWmiQuery& query, TWmiConnection& conn) {
     query.Open();
 }
 
+// Opens the record set's query over every generated object on conn, calls
+// record(query) on each record and closes it again; answers the number of records.
+template <class Record>
+std::int64_t WalkBenchQuery(TWmiConnection& conn, Record record) {
+    TWmiQuery query;
+    OpenBenchQuery(query, conn);
+    std::int64_t count = 0;
+    while (!query.Eof()) {
+        record(query);
+        ++count;
+        query.Next();
+    }
+    query.Close();
+    return count;
+}
+
 // Keeps each benchmark's real time per iteration so the ratio can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -85,5 +114,21 @@ public:
     }
     std::map<std::string, double> Times;
 };
+
+// "label: ratio" of the numerator benchmark's time to the denominator's.
+struct BenchRatio {
+    const char* Label;
+    std::string Numerator, Denominator;
+};
+
+// The program's main: runs the benchmarks the command line selects, then prints the ratios.
+inline int RunBenchmarksWithRatios(int argc, char** argv, const std::vector<BenchRatio>& ratios) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const BenchRatio& ratio : ratios) reporter.PrintRatio(ratio.Label, ratio.Numerator, ratio.Denominator);
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace veskin::bench

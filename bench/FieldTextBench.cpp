@@ -36,20 +36,16 @@ void BM_FieldTexts(benchmark::State& state) {
     Service();
     TWmiConnection conn;
     for (auto _ : state) {
-        TWmiQuery query;
-        OpenBenchQuery(query, conn);
         std::int64_t values = 0;
         std::size_t length = 0;
-        while (!query.Eof()) {
+        WalkBenchQuery(conn, [&](TWmiQuery& query) {
             for (int i = 0; i < query.FieldCount(); ++i) {
                 length += query.Fields(i)->ValueText().size();
                 ++values;
             }
-            query.Next();
-        }
+        });
         benchmark::DoNotOptimize(length);
         if (values != kObjects * kProperties) state.SkipWithError("wrong value count");
-        query.Close();
     }
 }
 
@@ -60,11 +56,7 @@ BENCHMARK(BM_FieldTexts)->Unit(benchmark::kMillisecond)->Iterations(2);
 }  // namespace veskin::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    veskin::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("field texts / values straight from the scripting interfaces",
-                        "BM_FieldTexts/iterations:2", "BM_ScriptingValues/iterations:2");
-    benchmark::Shutdown();
-    return 0;
+    return veskin::bench::RunBenchmarksWithRatios(argc, argv,
+                                                  {{"field texts / values straight from the scripting interfaces",
+                                                    "BM_FieldTexts/iterations:2", "BM_ScriptingValues/iterations:2"}});
 }

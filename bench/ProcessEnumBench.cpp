@@ -1,46 +1,26 @@
 // Enumerating every Win32_Process object of the local computer's service and reading
 // every property's value, against "ps" listing the same processes. Prints the ratio
 // of the two times (below 1: the service is faster).
-#include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 
-#include "platform/ComObjects.h"
-#include "platform/WbemScripting.h"
+#include "bench/BenchSetup.h"
 
 namespace {
 
 using namespace veskin;
 
-ISWbemServicesPtr Connect() {
-    IInterfacePtr obj;
-    if (CoCreateInstance(CLSID_SWbemLocator, nullptr, 7, IID_ISWbemLocator, obj) != S_OK) return nullptr;
-    auto locator = Supports<ISWbemLocator>(obj);
-    ISWbemServicesPtr services;
-    if (!locator || locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, services) != S_OK)
-        return nullptr;
-    return services;
-}
-
 // Every object and every property value through the Scripting interfaces, as the
 // record set reads them. Answers the number of values read.
 std::size_t ReadAllProcesses(const ISWbemServicesPtr& services) {
     std::size_t values = 0;
-    ISWbemObjectSetPtr set;
-    if (services->ExecQuery(u"SELECT * FROM Win32_Process", u"WQL", 48, nullptr, set) != S_OK) return 0;
-    IInterfacePtr e;
-    set->get__NewEnum(e);
-    auto objects = Supports<IEnumVARIANT>(e);
-    Variant element;
-    std::uint32_t fetched = 0;
-    while (objects && objects->Next(1, &element, &fetched) == S_OK && fetched == 1) {
-        auto object = Supports<ISWbemObject>(element.RawInterface());
+    const IEnumVARIANTPtr objects = bench::QueryEnumerator(services, u"SELECT * FROM Win32_Process");
+    while (const ISWbemObjectPtr object = bench::NextObject(*objects)) {
         ISWbemPropertySetPtr props;
-        if (!object || object->get_Properties_(props) != S_OK) continue;
+        if (object->get_Properties_(props) != S_OK) continue;
         IInterfacePtr pe;
         props->get__NewEnum(pe);
         auto propEnum = Supports<IEnumVARIANT>(pe);
@@ -59,7 +39,7 @@ std::size_t ReadAllProcesses(const ISWbemServicesPtr& services) {
 }
 
 void BM_NativeProcessEnum(benchmark::State& state) {
-    ISWbemServicesPtr services = Connect();
+    ISWbemServicesPtr services = bench::ConnectLocal();
     if (!services) {
         state.SkipWithError("no local WMI service");
         return;

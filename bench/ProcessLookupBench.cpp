@@ -2,16 +2,13 @@
 // on the local computer (this program's own process), and on generated process trees
 // of 100 and 5,000 processes, which shows that the time does not grow with the number
 // of processes. Goal: at most 2 ms.
-#include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "platform/ComObjects.h"
-#include "platform/WbemScripting.h"
+#include "bench/BenchSetup.h"
 #include "platform/native/NativeService.h"
 
 namespace {
@@ -19,28 +16,12 @@ namespace {
 using namespace veskin;
 namespace fs = std::filesystem;
 
-ISWbemServicesPtr ConnectLocal() {
-    IInterfacePtr obj;
-    if (CoCreateInstance(CLSID_SWbemLocator, nullptr, 7, IID_ISWbemLocator, obj) != S_OK) return nullptr;
-    auto locator = Supports<ISWbemLocator>(obj);
-    ISWbemServicesPtr services;
-    if (!locator || locator->ConnectServer(u"", u"root\\cimv2", u"", u"", u"", u"", 128, nullptr, services) != S_OK)
-        return nullptr;
-    return services;
-}
-
 // Every property value of every object of the query; answers the number of objects.
 std::size_t RunQuery(const ISWbemServicesPtr& services, const WideString& wql) {
-    ISWbemObjectSetPtr set;
-    if (services->ExecQuery(wql, u"WQL", 48, nullptr, set) != S_OK) return 0;
-    IInterfacePtr e;
-    set->get__NewEnum(e);
-    auto objects = Supports<IEnumVARIANT>(e);
+    const IEnumVARIANTPtr objects = bench::QueryEnumerator(services, wql);
     std::size_t count = 0;
-    Variant element;
-    std::uint32_t fetched = 0;
-    while (objects && objects->Next(1, &element, &fetched) == S_OK && fetched == 1) {
-        auto object = std::dynamic_pointer_cast<WbemObject>(element.RawInterface());
+    while (const ISWbemObjectPtr element = bench::NextObject(*objects)) {
+        auto object = std::dynamic_pointer_cast<WbemObject>(element);
         if (!object) continue;
         for (std::size_t i = 0; i < object->Class()->PropertyCount(); ++i) benchmark::DoNotOptimize(object->GetValue(i));
         ++count;
@@ -49,7 +30,7 @@ std::size_t RunQuery(const ISWbemServicesPtr& services, const WideString& wql) {
 }
 
 void BM_LookupOwnProcess(benchmark::State& state) {
-    ISWbemServicesPtr services = ConnectLocal();
+    ISWbemServicesPtr services = bench::ConnectLocal();
     if (!services) {
         state.SkipWithError("no local WMI service");
         return;

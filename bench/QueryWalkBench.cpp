@@ -35,15 +35,9 @@ void BM_QueryWalk(benchmark::State& state) {
     Service();
     TWmiConnection conn;
     for (auto _ : state) {
-        TWmiQuery query;
-        OpenBenchQuery(query, conn);
-        std::int64_t count = 0;
-        while (!query.Eof()) {
-            ++count;
-            query.Next();
-        }
-        if (count != kObjects || query.FieldCount() != kProperties) state.SkipWithError("wrong walk");
-        query.Close();
+        int fields = 0;
+        const std::int64_t count = WalkBenchQuery(conn, [&fields](TWmiQuery& query) { fields = query.FieldCount(); });
+        if (count != kObjects || fields != kProperties) state.SkipWithError("wrong walk");
     }
 }
 
@@ -55,13 +49,9 @@ BENCHMARK(BM_QueryWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace veskin::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    veskin::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("record-set walk / bare enumerator walk", "BM_QueryWalk/iterations:3",
-                        "BM_BareEnumeratorWalk/iterations:3");
-    reporter.PrintRatio("record-set walk / bare walk keeping the objects", "BM_QueryWalk/iterations:3",
-                        "BM_BareWalkKeepingObjects/iterations:3");
-    benchmark::Shutdown();
-    return 0;
+    return veskin::bench::RunBenchmarksWithRatios(
+        argc, argv,
+        {{"record-set walk / bare enumerator walk", "BM_QueryWalk/iterations:3", "BM_BareEnumeratorWalk/iterations:3"},
+         {"record-set walk / bare walk keeping the objects", "BM_QueryWalk/iterations:3",
+          "BM_BareWalkKeepingObjects/iterations:3"}});
 }

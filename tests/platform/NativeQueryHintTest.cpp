@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/WbemQueryRun.h"
-#include "platform/Wql.h"
 #include "platform/native/ProcessProvider.h"
 #include "tests/platform/NativeTestSupport.h"
+#include "tests/platform/WqlParse.h"
 
 namespace veskin {
 namespace {
-
-WqlQueryPtr Parse(const char* text) {
-    WqlQueryPtr q;
-    EXPECT_EQ(WqlParse(W(text), q), S_OK) << text;
-    return q;
-}
 
 // "A=1,2;B='x'" for a query's required values.
 std::string RequiredText(const char* where) {

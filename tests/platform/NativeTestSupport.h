@@ -10,6 +10,7 @@
 
 #include "platform/WbemObject.h"
 #include "platform/native/NativeService.h"
+#include "tests/support/QueryObjects.h"
 
 namespace veskin {
 
@@ -36,23 +37,12 @@ inline Service Connect(std::shared_ptr<const NativeContext> context) {
 inline Service Connect(const std::string& root) { return Connect(std::make_shared<const NativeContext>(root)); }
 
 inline HRESULT Query(const ISWbemServicesPtr& services, const char* wql, std::vector<WbemObjectPtr>& out,
-              std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
+                     std::int32_t flags = wbemFlagReturnImmediately | wbemFlagForwardOnly) {
+    std::vector<ISWbemObjectPtr> objects;
+    const HRESULT hr = QueryObjects(services, W(wql), objects, flags);
     out.clear();
-    ISWbemObjectSetPtr set;
-    HRESULT hr = services->ExecQuery(W(wql), u"WQL", flags, nullptr, set);
-    if (Failed(hr)) return hr;
-    IInterfacePtr e;
-    hr = set->get__NewEnum(e);
-    if (Failed(hr)) return hr;
-    auto en = IntfCast<IEnumVARIANT>(e);
-    for (;;) {
-        Variant v;
-        std::uint32_t fetched = 0;
-        hr = en->Next(1, &v, &fetched);
-        if (Failed(hr)) return hr;
-        if (fetched != 1) return S_OK;
-        out.push_back(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()));
-    }
+    for (const ISWbemObjectPtr& object : objects) out.push_back(std::dynamic_pointer_cast<WbemObject>(object));
+    return hr;
 }
 
 inline std::vector<WbemObjectPtr> All(const ISWbemServicesPtr& services, const char* wql) {

@@ -4,6 +4,7 @@
 
 #include "platform/ComObjects.h"
 #include "tests/support/GeneratedObjects.h"
+#include "tests/support/QueryObjects.h"
 #include "tests/support/ScriptedWmi.h"
 
 namespace veskin {
@@ -21,27 +22,6 @@ ISWbemServicesPtr Connect(const WideString& ns = u"root\\cimv2") {
     auto locator = NewLocator();
     if (locator) locator->ConnectServer(u"", ns, u"", u"", u"", u"", 128, nullptr, services);
     return services;
-}
-
-// Up to max objects of a query (S_OK codes asserted by the caller through the result).
-HRESULT Fetch(const ISWbemServicesPtr& services, const WideString& query,
-              std::vector<ISWbemObjectPtr>& objects, std::int32_t flags = 48) {
-    objects.clear();
-    ISWbemObjectSetPtr set;
-    HRESULT hr = services->ExecQuery(query, u"WQL", flags, nullptr, set);
-    if (Failed(hr)) return hr;
-    IInterfacePtr e;
-    hr = set->get__NewEnum(e);
-    if (Failed(hr)) return hr;
-    auto en = IntfCast<IEnumVARIANT>(e);
-    for (;;) {
-        Variant v;
-        std::uint32_t got = 0;
-        hr = en->Next(1, &v, &got);
-        if (Failed(hr)) return hr;
-        if (got == 0) return S_OK;
-        objects.push_back(IntfCast<ISWbemObject>(v.RawInterface()));
-    }
 }
 
 Variant Read(const ISWbemObjectPtr& obj, const WideString& name) {
@@ -106,10 +86,10 @@ TEST_F(ScriptedWmiTest, ScriptedFailuresHitTheChosenCall) {
     wmi.Fail(WmiOp::Next, WBEM_E_FAILED, 2);
     auto services = Connect();
     std::vector<ISWbemObjectPtr> objects;
-    EXPECT_EQ(Fetch(services, u"SELECT * FROM Test_Disk", objects), WBEM_E_FAILED);
+    EXPECT_EQ(QueryObjects(services, u"SELECT * FROM Test_Disk", objects), WBEM_E_FAILED);
     EXPECT_EQ(objects.size(), 1u);
     // Only the second call failed: a new enumeration runs to the end.
-    EXPECT_EQ(Fetch(services, u"SELECT * FROM Test_Disk", objects), S_OK);
+    EXPECT_EQ(QueryObjects(services, u"SELECT * FROM Test_Disk", objects), S_OK);
     EXPECT_EQ(objects.size(), 2u);
 
     wmi.Fail(WmiOp::PropertyValue, WBEM_E_ACCESS_DENIED, 0, u"size");
@@ -132,7 +112,7 @@ TEST_F(ScriptedWmiTest, DelaysSlowTheCallDown) {
     wmi.Delay(WmiOp::ExecQuery, std::chrono::milliseconds(60));
     auto start = std::chrono::steady_clock::now();
     std::vector<ISWbemObjectPtr> objects;
-    ASSERT_EQ(Fetch(services, u"SELECT Name FROM Test_Disk", objects), S_OK);
+    ASSERT_EQ(QueryObjects(services, u"SELECT Name FROM Test_Disk", objects), S_OK);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
     ASSERT_EQ(wmi.Queries().size(), 1u);
     EXPECT_EQ(wmi.Queries()[0].Flags, 48);
@@ -141,7 +121,7 @@ TEST_F(ScriptedWmiTest, DelaysSlowTheCallDown) {
 TEST_F(ScriptedWmiTest, PutDeleteAndGetActOnTheStoredInstances) {
     auto services = Connect();
     std::vector<ISWbemObjectPtr> objects;
-    ASSERT_EQ(Fetch(services, u"SELECT * FROM Test_Disk WHERE Name = 'd:'", objects), S_OK);
+    ASSERT_EQ(QueryObjects(services, u"SELECT * FROM Test_Disk WHERE Name = 'd:'", objects), S_OK);
     ASSERT_EQ(objects.size(), 1u);
 
     ISWbemPropertySetPtr props;
@@ -167,7 +147,7 @@ TEST_F(ScriptedWmiTest, PutDeleteAndGetActOnTheStoredInstances) {
 
     ASSERT_EQ(again->Delete_(0, nullptr), S_OK);
     EXPECT_EQ(services->Get(text, 0, nullptr, again), WBEM_E_NOT_FOUND);
-    ASSERT_EQ(Fetch(services, u"SELECT * FROM Test_Disk", objects), S_OK);
+    ASSERT_EQ(QueryObjects(services, u"SELECT * FROM Test_Disk", objects), S_OK);
     EXPECT_EQ(objects.size(), 1u);
     EXPECT_EQ(wmi.Gets().size(), 2u);
 

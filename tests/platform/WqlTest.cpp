@@ -4,18 +4,12 @@
 #include <map>
 #include <random>
 
-#include "platform/Wql.h"
 #include "platform/WqlValue.h"
 #include "rtl/TextFold.h"
+#include "tests/platform/WqlParse.h"
 
 namespace veskin {
 namespace {
-
-WqlQueryPtr Parse(const char* text) {
-    WqlQueryPtr q;
-    EXPECT_EQ(WqlParse(W(text), q), S_OK) << text;
-    return q;
-}
 
 HRESULT ParseCode(const WideString& text) {
     WqlQueryPtr q;

@@ -43,7 +43,7 @@ public:
     HRESULT Next(std::uint32_t count, Variant* elements, std::uint32_t* fetched) override {
         if (fetched) *fetched = 0;
         HRESULT hr = FCore->Enter(WmiOp::Next);
-        if (Failed(hr)) return hr;
+        if (hr != S_OK) return hr;  // a failure, or S_FALSE: the end
         std::uint32_t got = 0;
         hr = FInner->Next(count, elements, &got);
         if (fetched) *fetched = got;

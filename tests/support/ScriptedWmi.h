@@ -118,6 +118,7 @@ public:
     // call of op counted from now (1-based). name, when given, limits the rule to
     // calls about that property (PropertyItem, PropertyValue, PutValue) or objects of
     // that class (Properties, Path, Put, Delete, ObjectText); names compare in any case.
+    // Next answering S_FALSE ends the enumeration there.
     void Fail(WmiOp op, HRESULT code, int nth = 0, const WideString& name = WideString());
     // Makes every call of op sleep first (0 ends the delay).
     void Delay(WmiOp op, std::chrono::milliseconds delay);

@@ -3,7 +3,6 @@
 // process the two renderings of the very same record are compared exactly; between two
 // runs of the program values that move (counters, times) only have to agree in kind.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,10 +11,12 @@
 #include <sstream>
 
 #include "platform/native/NativeService.h"
+#include "tests/support/CommandRun.h"
 #include "tests/tools/JsonRead.h"
 #include "tools/wmiquery/JsonText.h"
 #include "tools/wmiquery/QueryTable.h"
 #include "wmi/InitComSecurity.h"
+#include "wmi/WmiQueryRows.h"
 
 namespace veskin {
 namespace {
@@ -124,21 +125,24 @@ std::string ScalarText(const TJson& value) {
                                          << " against the cell \"" << cell << "\"";
 }
 
-class TBothRenderings : public TRecordSink {
+class TBothRenderings : public TWmiRowSink {
 public:
-    void Header(TWmiQuery& query) override { Names = HeaderCells(query); }
-    void Record(TWmiQuery& query) override {
+    void Columns(const std::vector<std::string>& names) override { Names = names; }
+    void ReadCells(TWmiDataSet& query, std::vector<std::string>& cells) override {
+        TWmiRowSink::ReadCells(query, cells);
+        Line = RecordJsonLine(query);
+    }
+    void Row(const std::vector<std::string>& cells) override {
         ++Rows;
-        const std::vector<std::string> cells = RecordCells(query);
         TJson object;
-        const std::string line = RecordJsonLine(query);
-        ASSERT_TRUE(test::ReadJson(line, object)) << line;
+        ASSERT_TRUE(test::ReadJson(Line, object)) << Line;
         ASSERT_EQ(object.Members.size(), Names.size());
         for (std::size_t i = 0; i < Names.size(); ++i) {
             EXPECT_EQ(object.Members[i].first, Names[i]);
             EXPECT_TRUE(Agrees(object.Members[i].second, cells[i], true)) << Names[i];
         }
     }
+    std::string Line;
     std::vector<std::string> Names;
     int Rows = 0;
 };
@@ -160,31 +164,12 @@ TEST(JsonAgreesWithTable, SameRecordInTheProcess) {
     }
 }
 
-struct TRun {
-    int ExitCode = -1;
-    std::string Output;
-};
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // env: assignments put before the command ("NAME=value").
-TRun RunWmiQuery(const std::vector<std::string>& args, const std::string& redirect = "2>/dev/null",
-                 const std::string& env = "") {
-    std::string command = env + " " + Quote(VESKIN_WMIQUERY_PROGRAM);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " " + redirect;
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+TCommandRun RunWmiQuery(const std::vector<std::string>& args, const std::string& redirect = "2>/dev/null",
+                        const std::string& env = "") {
+    std::string command = env + " " + ShellQuote(VESKIN_WMIQUERY_PROGRAM);
+    for (const std::string& a : args) command += " " + ShellQuote(a);
+    return RunCommand(command + " " + redirect);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -214,8 +199,8 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
     for (const std::string& name : NativeClassNames()) {
         SCOPED_TRACE(name);
         const std::string query = "SELECT * FROM " + name;
-        const TRun json = RunWmiQuery({"--json", query});
-        const TRun table = RunWmiQuery({query});
+        const TCommandRun json = RunWmiQuery({"--json", query});
+        const TCommandRun table = RunWmiQuery({query});
         ASSERT_EQ(json.ExitCode, 0);
         ASSERT_EQ(table.ExitCode, 0);
         const std::vector<std::string> tableLines = Lines(table.Output);
@@ -285,7 +270,7 @@ TEST(JsonAgreesWithTable, ProgramOutputForEveryNativeClass) {
 }
 
 TEST(WmiQueryProgram, ExitCodesAndErrorsOnStandardError) {
-    TRun run = RunWmiQuery({"--version"});
+    TCommandRun run = RunWmiQuery({"--version"});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Output, "wmiquery " VESKIN_PROJECT_VERSION "\n");
     run = RunWmiQuery({"--help"});
@@ -324,7 +309,7 @@ TEST(WmiQueryProgram, ExitCodesAndErrorsOnStandardError) {
 }
 
 TEST(WmiQueryProgram, QueryFromStandardInputAndCsvLines) {
-    const TRun run = RunWmiQuery({"--csv"}, "2>&1 <<'EOF'\nSELECT Caption\nFROM Win32_OperatingSystem\nEOF");
+    const TCommandRun run = RunWmiQuery({"--csv"}, "2>&1 <<'EOF'\nSELECT Caption\nFROM Win32_OperatingSystem\nEOF");
     EXPECT_EQ(run.ExitCode, 0) << run.Output;
     const std::vector<std::string> lines = Lines(run.Output);
     ASSERT_EQ(lines.size(), 2u) << run.Output;

@@ -2,7 +2,6 @@
 // library. Skipped when Wine or the cross build (scripts/wine-check.sh) is missing.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,7 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CommandRun.h"
+
 namespace {
+
+using veskin::RunCommand;
+using veskin::ShellQuote;
+using veskin::TCommandRun;
 
 namespace fs = std::filesystem;
 
@@ -30,12 +35,6 @@ struct TRun {
         return lines;
     }
 };
-
-std::string Quote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 std::string FindWine() {
     if (const char* env = std::getenv("VESKIN_WINE"); env && *env) return env;
@@ -70,18 +69,15 @@ protected:
     TRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& env) const {
         const char* prefix = std::getenv("WINEPREFIX");
         std::string command = env + " WINEDEBUG=-all WINEPREFIX=" +
-                              Quote(prefix && *prefix ? prefix : VESKIN_WINE_PREFIX) + " " +
-                              Quote(FWine) + " " + Quote(program);
-        for (const std::string& a : args) command += " " + Quote(a);
+                              ShellQuote(prefix && *prefix ? prefix : VESKIN_WINE_PREFIX) + " " +
+                              ShellQuote(FWine) + " " + ShellQuote(program);
+        for (const std::string& a : args) command += " " + ShellQuote(a);
         const fs::path errors = fs::temp_directory_path() / ("wmiquery-wine-" + std::to_string(getpid()) + ".err");
-        command += " 2>" + Quote(errors.string());
+        command += " 2>" + ShellQuote(errors.string());
+        const TCommandRun done = RunCommand(command);
         TRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return run;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Output.append(buffer, n);
-        const int status = pclose(pipe);
-        run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.ExitCode = done.ExitCode;
+        run.Output = done.Output;
         std::ifstream errorText(errors);
         for (std::string line; std::getline(errorText, line);)
             if (line.rfind("Error: ", 0) == 0) run.ErrorLine = line;

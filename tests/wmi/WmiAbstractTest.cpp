@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "platform/WbemNamedValueSet.h"
-#include "tests/wmi/WmiTestService.h"
+#include "tests/support/ScriptedWmi.h"
 #include "wmi/WmiErr.h"
 
 namespace veskin {
 namespace {
-
-using namespace wmitest;
 
 TEST(WmiCredentials, SettersFireOnlyOnChange) {
     TWmiCredentials c;
@@ -135,7 +133,8 @@ TEST(WmiCredentials, BuildContextFailuresRaise) {
 }
 
 TEST(WmiAbstract, ConnectsOnDemandAndDropsQuietlyOnInputChange) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
+    wmi.AddNamespace(u"root\\default");
     TWmiAbstract a;
     EXPECT_EQ(a.NameSpace(), u"root\\cimv2");
     EXPECT_EQ(a.ClassName(), "TWmiAbstract");
@@ -149,15 +148,16 @@ TEST(WmiAbstract, ConnectsOnDemandAndDropsQuietlyOnInputChange) {
     opts.Add("k=v");
     a.Credentials()->SetOptions(&opts);
     EXPECT_FALSE(a.GetActive());
-    EXPECT_TRUE(scoped.Locator->Calls.empty());  // nothing connects before it is asked
+    EXPECT_TRUE(wmi.Connects().empty());  // nothing connects before it is asked
 
     a.SetActive(true);
     EXPECT_TRUE(a.GetActive());
     EXPECT_NE(a.GetServices(), nullptr);
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    EXPECT_EQ(scoped.Locator->Calls[0].Server, u"server1");
-    EXPECT_EQ(scoped.Locator->Calls[0].User, u"bob");
-    EXPECT_NE(scoped.Locator->Calls[0].Context, nullptr);
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    EXPECT_EQ(wmi.Connects()[0].Server, u"server1");
+    EXPECT_EQ(wmi.Connects()[0].User, u"bob");
+    EXPECT_TRUE(wmi.Connects()[0].HasContext);
+    EXPECT_EQ(wmi.Connects()[0].Context.size(), 1u);
     EXPECT_EQ(activations, 1);
 
     a.SetActive(true);  // no reconnect
@@ -165,7 +165,7 @@ TEST(WmiAbstract, ConnectsOnDemandAndDropsQuietlyOnInputChange) {
     a.SetNameSpace(u"root\\cimv2");
     a.Credentials()->SetUserName(u"bob");
     EXPECT_TRUE(a.GetActive());
-    EXPECT_EQ(scoped.Locator->Calls.size(), 1u);
+    EXPECT_EQ(wmi.Connects().size(), 1u);
 
     // Each changed input drops the connection; the next activation connects anew.
     a.SetMachineName(u"server2");
@@ -176,14 +176,14 @@ TEST(WmiAbstract, ConnectsOnDemandAndDropsQuietlyOnInputChange) {
     a.SetActive(true);
     a.Credentials()->SetPassword(u"pw");
     EXPECT_FALSE(a.GetActive());
-    EXPECT_EQ(scoped.Locator->Calls.size(), 3u);
-    EXPECT_EQ(scoped.Locator->Calls[2].NameSpace, u"root\\default");
+    EXPECT_EQ(wmi.Connects().size(), 3u);
+    EXPECT_EQ(wmi.Connects()[2].NameSpace, u"root\\default");
     EXPECT_EQ(deactivations, 3);
 }
 
 TEST(WmiAbstract, FailedConnectionStaysInactive) {
-    ScopedTestLocator scoped;
-    scoped.Locator->ConnectResult = WBEM_E_ACCESS_DENIED;
+    ScriptedWmi wmi;
+    wmi.Fail(WmiOp::Connect, WBEM_E_ACCESS_DENIED);
     TWmiAbstract a;
     bool activated = false;
     a.OnActivate = [&](TObject*) { activated = true; };
@@ -199,21 +199,21 @@ TEST(WmiAbstract, FailedConnectionStaysInactive) {
         return E_OUTOFMEMORY;
     });
     EXPECT_THROW(a.SetActive(true), TWmiException);
-    EXPECT_EQ(scoped.Locator->Calls.size(), 1u);
+    EXPECT_EQ(wmi.Connects().size(), 1u);
 }
 
 TEST(WmiAbstract, LoadingRecordsActiveAndAppliesItAtTheEnd) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     TWmiAbstract a;
     a.BeginLoading();
     a.SetActive(true);
     a.Credentials()->SetUserName(u"loaded");  // no drop, no change handling while loading
     EXPECT_FALSE(a.GetActive());
-    EXPECT_TRUE(scoped.Locator->Calls.empty());
+    EXPECT_TRUE(wmi.Connects().empty());
     a.EndLoading();
     EXPECT_TRUE(a.GetActive());
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    EXPECT_EQ(scoped.Locator->Calls[0].User, u"loaded");
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    EXPECT_EQ(wmi.Connects()[0].User, u"loaded");
 }
 
 }  // namespace

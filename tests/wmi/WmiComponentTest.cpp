@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/wmi/WmiTestService.h"
+#include "platform/WbemObject.h"
+#include "tests/support/ScriptedWmi.h"
 #include "wmi/WmiErr.h"
 
 namespace veskin {
 namespace {
-
-using namespace wmitest;
 
 // Answers NextEvent with the codes given, one per call.
 class ScriptedEventSource : public ISWbemEventSource {
@@ -20,7 +19,7 @@ public:
     HRESULT NextEvent(std::int32_t timeoutMs, ISWbemObjectPtr& event) override {
         Timeouts.push_back(timeoutMs);
         const HRESULT hr = FNext < FResults.size() ? FResults[FNext++] : WBEM_E_TIMED_OUT;
-        event = hr == S_OK ? ISWbemObjectPtr(NamedInstance(u"Event", u"e")) : nullptr;
+        event = hr == S_OK ? ISWbemObjectPtr(WbemObject::NewInstance(WbemClass::Make(u"Event", {}))) : nullptr;
         return hr;
     }
     std::vector<std::int32_t> Timeouts;
@@ -48,7 +47,7 @@ TEST(WmiComponent, PollIntervalIsHalfOfNTimes100) {
 }
 
 TEST(WmiComponent, ActivationDrivesTimerAndSubscriptions) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     CountingComponent c;
     c.SetPollInterval(7);  // inactive: no resubscription
     EXPECT_EQ(c.Resubscribes, 0);

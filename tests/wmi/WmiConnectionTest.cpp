@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/wmi/WmiTestService.h"
+#include "tests/support/ScriptedWmi.h"
 #include "wmi/WmiErr.h"
 
 namespace veskin {
 namespace {
-
-using namespace wmitest;
 
 // Records the connection events in order.
 struct EventLog {
@@ -28,7 +26,7 @@ struct EventLog {
 using Log = std::vector<std::string>;
 
 TEST(WmiConnection, ConnectsOnceAndDisconnectsWithEvents) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     TWmiConnection c;
     EXPECT_EQ(c.ClassName(), "TWmiConnection");
     EXPECT_EQ(c.NameSpace(), u"root\\cimv2");
@@ -43,12 +41,12 @@ TEST(WmiConnection, ConnectsOnceAndDisconnectsWithEvents) {
     EXPECT_TRUE(c.Connected());
     EXPECT_NE(c.GetServices(), nullptr);
     EXPECT_EQ(log.Take(), (Log{"BeforeConnect", "AfterConnect"}));
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    EXPECT_EQ(scoped.Locator->Calls[0].Server, u"");  // empty name: the local computer
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    EXPECT_EQ(wmi.Connects()[0].Server, u"");  // empty name: the local computer
 
     c.SetConnected(true);  // already connected: nothing at all
     EXPECT_TRUE(log.Take().empty());
-    EXPECT_EQ(scoped.Locator->Calls.size(), 1u);
+    EXPECT_EQ(wmi.Connects().size(), 1u);
 
     c.Close();
     EXPECT_FALSE(c.Connected());
@@ -60,7 +58,8 @@ TEST(WmiConnection, ConnectsOnceAndDisconnectsWithEvents) {
 }
 
 TEST(WmiConnection, ChangedInputsDropTheConnectionWithoutEvents) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
+    wmi.AddNamespace(u"root\\default");
     TWmiConnection c;
     c.SetMachineName(u"host");
     c.Open();
@@ -72,7 +71,7 @@ TEST(WmiConnection, ChangedInputsDropTheConnectionWithoutEvents) {
     c.SetMachineName(u"other");
     EXPECT_FALSE(c.Connected());
     EXPECT_TRUE(log.Take().empty());
-    EXPECT_EQ(scoped.Locator->Calls.size(), 1u);  // no new attempt of its own
+    EXPECT_EQ(wmi.Connects().size(), 1u);  // no new attempt of its own
 
     c.Open();
     c.SetNameSpace(u"root\\default");
@@ -88,13 +87,13 @@ TEST(WmiConnection, ChangedInputsDropTheConnectionWithoutEvents) {
     // A user name of 300 characters arrives empty.
     c.Credentials()->SetUserName(WideString(300, u'u'));
     c.Open();
-    EXPECT_EQ(scoped.Locator->Calls.back().User, u"");
-    EXPECT_EQ(scoped.Locator->Calls.back().NameSpace, u"root\\default");
+    EXPECT_EQ(wmi.Connects().back().User, u"");
+    EXPECT_EQ(wmi.Connects().back().NameSpace, u"root\\default");
 }
 
 TEST(WmiConnection, FailedConnectionRaisesAndFiresNoAfterConnect) {
-    ScopedTestLocator scoped;
-    scoped.Locator->ConnectResult = WBEM_E_INVALID_NAMESPACE;
+    ScriptedWmi wmi;
+    wmi.Fail(WmiOp::Connect, WBEM_E_INVALID_NAMESPACE);
     TWmiConnection c;
     EventLog log(c);
     bool told = false;
@@ -113,7 +112,7 @@ TEST(WmiConnection, FailedConnectionRaisesAndFiresNoAfterConnect) {
 }
 
 TEST(WmiConnection, DestroyingAConnectedConnectionFiresNoDisconnectEvents) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     auto* c = new TWmiConnection();
     c->Open();
     std::vector<std::string> events;
@@ -130,33 +129,34 @@ TEST(WmiConnection, DestroyingAConnectedConnectionFiresNoDisconnectEvents) {
 }
 
 TEST(WmiConnection, WmiObjectIsReadOnceForThePathAndReleased) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi(u"HOST");
+    wmi.AddClass(u"root\\cimv2", u"Win32_Thing", {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()})});
+    wmi.AddInstance(u"root\\cimv2", u"Win32_Thing", {{u"Name", Variant(u"a")}});
     const WideString path = u"\\\\HOST\\root\\cimv2:Win32_Thing.Name=\"a\"";
-    scoped.Locator->Template->Objects[path] = NamedInstance(u"Win32_Thing", u"a");
     TWmiConnection c;
 
     c.SetObjectPath(path);
     EXPECT_EQ(c.GetWmiObject(), nullptr);  // not connected
     c.Open();
-    auto& services = *scoped.Locator->Connected.at(0);
 
     c.SetObjectPath(u"");
     EXPECT_EQ(c.GetWmiObject(), nullptr);  // empty path: WMI is not asked
     EXPECT_EQ(c.GetObjectByPath(u""), nullptr);
-    EXPECT_TRUE(services.GetPaths.empty());
+    EXPECT_TRUE(wmi.Gets().empty());
 
     c.SetObjectPath(path);
     ISWbemObjectPtr first = c.GetWmiObject();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(c.GetWmiObject(), first);
-    EXPECT_EQ(services.GetPaths.size(), 1u);
-    EXPECT_EQ(services.GetFlags.at(0), 0x20000);
+    EXPECT_EQ(wmi.Gets().size(), 1u);
+    EXPECT_EQ(wmi.Gets().at(0).Path, path);
+    EXPECT_EQ(wmi.Gets().at(0).Flags, 0x20000);
 
     // Writing the path releases the object, even with the same text.
     c.SetObjectPath(path);
     EXPECT_EQ(c.CachedObject(), nullptr);
     c.GetWmiObject();
-    EXPECT_EQ(services.GetPaths.size(), 2u);
+    EXPECT_EQ(wmi.Gets().size(), 2u);
 
     // The provider interface hands out the same things.
     IWmiObjectProvider& provider = c;
@@ -178,27 +178,27 @@ TEST(WmiConnection, WmiObjectIsReadOnceForThePathAndReleased) {
     // A path WMI cannot resolve raises and caches nothing; the next call tries again.
     c.Open();
     c.SetObjectPath(u"Win32_Thing.Name=\"missing\"");
-    auto& again = *scoped.Locator->Connected.back();
+    wmi.ResetCounters();
     EXPECT_THROW(c.GetWmiObject(), TWmiException);
     EXPECT_EQ(c.CachedObject(), nullptr);
     EXPECT_THROW(c.GetWmiObject(), TWmiException);
-    EXPECT_EQ(again.GetPaths.size(), 2u);
+    EXPECT_EQ(wmi.Gets().size(), 2u);
 }
 
 TEST(WmiConnection, ConnectedReadFromAStoredFormConnectsWhenLoadingEnds) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     TWmiConnection c;
     EventLog log(c);
     c.BeginLoading();
     c.SetMachineName(u"stored");
     c.SetConnected(true);
     EXPECT_FALSE(c.Connected());
-    EXPECT_TRUE(scoped.Locator->Calls.empty());
+    EXPECT_TRUE(wmi.Connects().empty());
     c.EndLoading();
     EXPECT_TRUE(c.Connected());
     EXPECT_EQ(log.Take(), (Log{"BeforeConnect", "AfterConnect"}));
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    EXPECT_EQ(scoped.Locator->Calls[0].Server, u"stored");
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    EXPECT_EQ(wmi.Connects()[0].Server, u"stored");
 }
 
 }  // namespace

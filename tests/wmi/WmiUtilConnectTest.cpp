@@ -6,28 +6,27 @@
 
 #include "platform/ComInit.h"
 #include "platform/WbemNamedValueSet.h"
-#include "tests/wmi/WmiTestService.h"
+#include "tests/support/ScriptedWmi.h"
 #include "wmi/WmiErr.h"
 #include "wmi/WmiUtil.h"
 
 namespace veskin {
 namespace {
 
-using namespace wmitest;
-
 WideString Repeat(char16_t c, std::size_t n) { return WideString(n, c); }
 
 TEST(WmiConnectServer, PassesArgumentsThroughTheConversionBuffer) {
-    ScopedTestLocator scoped;
-    scoped.Locator->Template->Security->put_ImpersonationLevel(1);
+    ScriptedWmi wmi;
     auto context = std::make_shared<WbemNamedValueSet>();
+    ISWbemNamedValuePtr added;
+    context->Add(u"key", Variant(u"value"), 0, added);
     const WideString longLocale = Repeat(u'l', 300), longAuthority = u"NTLMDOMAIN:" + Repeat(u'd', 300);
 
     ISWbemServicesPtr services = WmiConnectServer(u"", u"root\\cimv2", Repeat(u'u', 300), Repeat(u'p', 254),
                                                   longLocale, longAuthority, context);
     ASSERT_NE(services, nullptr);
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    const ConnectArgs& a = scoped.Locator->Calls[0];
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    const ScriptedWmi::ConnectArgs a = wmi.Connects()[0];
     EXPECT_EQ(a.Server, u"");
     EXPECT_EQ(a.NameSpace, u"root\\cimv2");
     EXPECT_EQ(a.User, u"");                  // 300 characters do not fit the buffer
@@ -35,10 +34,11 @@ TEST(WmiConnectServer, PassesArgumentsThroughTheConversionBuffer) {
     EXPECT_EQ(a.Locale, longLocale);         // locale and authority pass as they stand
     EXPECT_EQ(a.Authority, longAuthority);
     EXPECT_EQ(a.Flags, 128);
-    EXPECT_EQ(a.Context, context);
-    std::int32_t level = 0;
-    scoped.Locator->Template->Security->get_ImpersonationLevel(level);
-    EXPECT_EQ(level, wbemImpersonationLevelImpersonate);
+    ASSERT_TRUE(a.HasContext);
+    ASSERT_EQ(a.Context.size(), 1u);
+    EXPECT_EQ(a.Context[0].first, u"key");
+    EXPECT_EQ(a.Context[0].second.AsWideString(), u"value");
+    EXPECT_EQ(wmi.ImpersonationLevels(), (std::vector<std::int32_t>{wbemImpersonationLevelImpersonate}));
 
     // The limit counts characters after the round trip: 255 is one too many.
     EXPECT_EQ(WmiConversionBuffer(Repeat(u'x', 255)), u"");
@@ -47,7 +47,10 @@ TEST(WmiConnectServer, PassesArgumentsThroughTheConversionBuffer) {
 }
 
 TEST(WmiConnectServer, EveryFailingStepRaisesWithItsCode) {
-    const auto expectCode = [](HRESULT code, const std::string& message) {
+    ScriptedWmi wmi;
+    const auto expectCode = [&wmi](WmiOp op, HRESULT code, const std::string& message) {
+        wmi.ClearFaults();
+        wmi.Fail(op, code);
         try {
             WmiConnectServer(u"host", u"root\\cimv2", u"", u"", u"", u"", nullptr);
             ADD_FAILURE() << "no exception";
@@ -56,37 +59,23 @@ TEST(WmiConnectServer, EveryFailingStepRaisesWithItsCode) {
             EXPECT_EQ(e.Message(), message);
         }
     };
-    {
-        ScopedTestLocator scoped;
-        scoped.CreateResult = REGDB_E_CLASSNOTREG;
-        expectCode(REGDB_E_CLASSNOTREG, "80040154: Class not registered");
-    }
-    {
-        ScopedTestLocator scoped;
-        scoped.Locator->ConnectResult = WBEM_E_INVALID_NAMESPACE;
-        expectCode(WBEM_E_INVALID_NAMESPACE, "8004100E: The namespace specified could not be found.");
-        scoped.Locator->ConnectResult = RPC_S_SERVER_UNAVAILABLE_HR;
-        expectCode(RPC_S_SERVER_UNAVAILABLE_HR, "800706BA: The RPC server is unavailable");
-    }
-    {
-        ScopedTestLocator scoped;
-        scoped.Locator->Template->SecurityResult = WBEM_E_FAILED;
-        expectCode(WBEM_E_FAILED, "80041001: The call failed.");
-    }
-    {
-        ScopedTestLocator scoped;
-        scoped.Locator->Template->Security = std::make_shared<RefusingSecurity>();
-        expectCode(WBEM_E_ACCESS_DENIED, "80041003: The current user does not have permission to perform the action.");
-    }
+    expectCode(WmiOp::CreateLocator, REGDB_E_CLASSNOTREG, "80040154: Class not registered");
+    expectCode(WmiOp::Connect, WBEM_E_INVALID_NAMESPACE, "8004100E: The namespace specified could not be found.");
+    expectCode(WmiOp::Connect, RPC_S_SERVER_UNAVAILABLE_HR, "800706BA: The RPC server is unavailable");
+    expectCode(WmiOp::Security, WBEM_E_FAILED, "80041001: The call failed.");
+    expectCode(WmiOp::PutImpersonationLevel, WBEM_E_ACCESS_DENIED,
+               "80041003: The current user does not have permission to perform the action.");
 }
 
 TEST(WmiConnectServer, InitialisesComOnTheThreadBeforeCreatingTheLocator) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
+    IInterfacePtr locator;
+    ASSERT_EQ(CoCreateInstance(CLSID_SWbemLocator, nullptr, 7, IID_ISWbemLocator, locator), S_OK);
     std::vector<std::string> order;
     const ComCallObserver previous = SetComCallObserver([&order](const ComCall& c) { order.push_back(c.Name); });
     ScopedClassOverride counting(CLSID_SWbemLocator, [&](const IID&, IInterfacePtr& obj) -> HRESULT {
         order.push_back("locator");
-        obj = scoped.Locator;
+        obj = locator;
         return S_OK;
     });
     std::thread([] {
@@ -98,46 +87,45 @@ TEST(WmiConnectServer, InitialisesComOnTheThreadBeforeCreatingTheLocator) {
 }
 
 TEST(WmiConnectLocal, UsesOwnIdentityAndAnswersNullWhenRefused) {
-    ScopedTestLocator scoped;
+    ScriptedWmi wmi;
     EXPECT_NE(WmiConnectLocal(), nullptr);
-    ASSERT_EQ(scoped.Locator->Calls.size(), 1u);
-    const ConnectArgs& a = scoped.Locator->Calls[0];
+    ASSERT_EQ(wmi.Connects().size(), 1u);
+    const ScriptedWmi::ConnectArgs a = wmi.Connects()[0];
     EXPECT_EQ(a.Server, u"");
     EXPECT_EQ(a.NameSpace, u"root\\cimv2");
     EXPECT_EQ(a.User + a.Password + a.Locale + a.Authority, u"");
     EXPECT_EQ(a.Flags, 128);
-    EXPECT_EQ(a.Context, nullptr);
+    EXPECT_FALSE(a.HasContext);
 
-    scoped.Locator->ConnectResult = WBEM_E_ACCESS_DENIED;
+    wmi.Fail(WmiOp::Connect, WBEM_E_ACCESS_DENIED);
     ISWbemServicesPtr refused;
     EXPECT_NO_THROW(refused = WmiConnectLocal());
     EXPECT_EQ(refused, nullptr);
     // Only the connection attempt is forgiven; the locator's creation is checked.
-    scoped.CreateResult = REGDB_E_CLASSNOTREG;
+    wmi.Fail(WmiOp::CreateLocator, REGDB_E_CLASSNOTREG);
     EXPECT_THROW(WmiConnectLocal(), TWmiException);
 }
 
 TEST(WmiQueryPrototype, RunsThePrototypeQueryOnTheLocalComputer) {
-    ScopedTestLocator scoped;
-    auto prototype = NamedInstance(u"Win32_OperatingSystem", u"proto");
-    scoped.Locator->Template->QueryObjects = {prototype};
+    ScriptedWmi wmi;
+    wmi.AddClass(u"root\\cimv2", u"Win32_OperatingSystem",
+                 {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()})});
     ISWbemObjectPtr result = WmiQueryPrototype(u"Select * FROM Win32_OperatingSystem");
     ASSERT_NE(result, nullptr);
     ISWbemPropertySetPtr properties;
     ASSERT_EQ(result->get_Properties_(properties), S_OK);
-    EXPECT_EQ(WmiVariantToText(WmiGetPropertyValue(properties, u"name")), "proto");
-    ASSERT_EQ(scoped.Locator->Connected.size(), 1u);
-    const auto& services = scoped.Locator->Connected[0];
-    EXPECT_EQ(services->Queries, (std::vector<WideString>{u"Select * FROM Win32_OperatingSystem"}));
-    EXPECT_EQ(services->QueryLanguage, u"WQL");
-    EXPECT_EQ(services->QueryFlags, 50);
-    EXPECT_EQ(scoped.Locator->Calls[0].Server, u"");
+    EXPECT_NE(WmiGetProperty(result, u"name"), nullptr);
+    ASSERT_EQ(wmi.Queries().size(), 1u);
+    EXPECT_EQ(wmi.Queries()[0].Query, u"Select * FROM Win32_OperatingSystem");
+    EXPECT_EQ(wmi.Queries()[0].Language, u"WQL");
+    EXPECT_EQ(wmi.Queries()[0].Flags, 50);
+    EXPECT_EQ(wmi.Connects()[0].Server, u"");
 
     // Nothing delivered: null.
-    scoped.Locator->Template->QueryObjects.clear();
+    wmi.Fail(WmiOp::Next, S_FALSE);
     EXPECT_EQ(WmiQueryPrototype(u"Select * FROM Win32_OperatingSystem"), nullptr);
     // A failing query raises through the check.
-    scoped.Locator->Template->QueryResult = WBEM_E_INVALID_QUERY;
+    wmi.Fail(WmiOp::ExecQuery, WBEM_E_INVALID_QUERY);
     try {
         WmiQueryPrototype(u"Select nonsense");
         FAIL() << "no exception";
@@ -145,7 +133,7 @@ TEST(WmiQueryPrototype, RunsThePrototypeQueryOnTheLocalComputer) {
         EXPECT_EQ(e.ErrorCode, WBEM_E_INVALID_QUERY);
     }
     // A refused local connection gives null, whatever the query.
-    scoped.Locator->ConnectResult = WBEM_E_ACCESS_DENIED;
+    wmi.Fail(WmiOp::Connect, WBEM_E_ACCESS_DENIED);
     EXPECT_EQ(WmiQueryPrototype(u"Select nonsense"), nullptr);
 }
 
@@ -168,8 +156,14 @@ public:
     }
     bool Fail = false;
 };
-class TypedLocator : public TestLocator {
+class TypedLocator : public ISWbemLocator {
 public:
+    HRESULT ConnectServer(const WideString&, const WideString&, const WideString&, const WideString&,
+                          const WideString&, const WideString&, std::int32_t, const ISWbemNamedValueSetPtr&,
+                          ISWbemServicesPtr&) override {
+        return E_NOTIMPL;
+    }
+    HRESULT get_Security_(ISWbemSecurityPtr&) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(std::uint32_t index, std::uint32_t lcid, std::shared_ptr<ITypeInfo>& info) override {
         Index = index;
         Lcid = lcid;
@@ -195,9 +189,10 @@ TEST(WmiLibraryVersion, ReadsTheTypeLibraryVersionOrGivesEmptyText) {
     }
     {
         // A locator without type information.
-        ScopedTestLocator plain;
+        ScriptedWmi wmi;
+        wmi.Fail(WmiOp::TypeInfo, E_NOTIMPL);
         EXPECT_EQ(WmiLibraryVersion(), u"");
-        plain.CreateResult = REGDB_E_CLASSNOTREG;
+        wmi.Fail(WmiOp::CreateLocator, REGDB_E_CLASSNOTREG);
         EXPECT_EQ(WmiLibraryVersion(), u"");
     }
 }

@@ -1,11 +1,9 @@
 // The console program against the fake WinRM server, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
+#include "tests/support/CommandRun.h"
 #include "tests/support/FakeWinrmServer.h"
 #include "tests/wsman/GssPeers.h"
 
@@ -14,21 +12,9 @@
 namespace veskin {
 namespace {
 
-struct Output {
-    std::string Text;
-    int Status = -1;
-};
-
-Output RunWmiquery(const std::string& arguments) {
-    Output out;
-    const std::string command = std::string(VESKIN_WMIQUERY) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.Text.append(buffer, n);
-    out.Status = ::pclose(pipe);
-    return out;
+// The program's standard output and error together.
+TCommandRun RunWmiquery(const std::string& arguments) {
+    return RunCommand(std::string(VESKIN_WMIQUERY) + " " + arguments + " 2>&1");
 }
 
 TEST(WmiqueryRemote, PrintsRemoteRowsAndRemoteFailures) {
@@ -39,18 +25,19 @@ TEST(WmiqueryRemote, PrintsRemoteRowsAndRemoteFailures) {
     ASSERT_TRUE(server.Running());
     const std::string host = "--host " + server.Url("https") + " --user admin --password secret ";
 
-    Output rows = RunWmiquery(host + "\"SELECT Name, ProcessId FROM Win32_Process WHERE Name = 'smss.exe'\"");
-    EXPECT_EQ(rows.Status, 0) << rows.Text;
-    EXPECT_EQ(rows.Text, "Name\tProcessId\nsmss.exe\t8\nsmss.exe\t48\nsmss.exe\t88\nsmss.exe\t128\nsmss.exe\t168\n");
+    TCommandRun rows = RunWmiquery(host + "\"SELECT Name, ProcessId FROM Win32_Process WHERE Name = 'smss.exe'\"");
+    EXPECT_EQ(rows.ExitCode, 0) << rows.Output;
+    EXPECT_EQ(rows.Output, "Name\tProcessId\nsmss.exe\t8\nsmss.exe\t48\nsmss.exe\t88\nsmss.exe\t128\nsmss.exe\t168\n");
 
-    Output types = RunWmiquery(host + "--csv \"SELECT U32, U64, When FROM Veskin_Types\"");
-    EXPECT_EQ(types.Status, 0) << types.Text;
-    EXPECT_NE(types.Text.find("4294967295"), std::string::npos) << types.Text;
-    EXPECT_NE(types.Text.find("18446744073709551615"), std::string::npos) << types.Text;
+    TCommandRun types = RunWmiquery(host + "--csv \"SELECT U32, U64, When FROM Veskin_Types\"");
+    EXPECT_EQ(types.ExitCode, 0) << types.Output;
+    EXPECT_NE(types.Output.find("4294967295"), std::string::npos) << types.Output;
+    EXPECT_NE(types.Output.find("18446744073709551615"), std::string::npos) << types.Output;
 
-    Output missing = RunWmiquery(host + "\"SELECT * FROM NoSuchClass\"");
-    EXPECT_NE(missing.Status, 0);
-    EXPECT_NE(missing.Text.find("Error: 80041010: The specified class is not valid.\n"), std::string::npos) << missing.Text;
+    TCommandRun missing = RunWmiquery(host + "\"SELECT * FROM NoSuchClass\"");
+    EXPECT_NE(missing.ExitCode, 0);
+    EXPECT_NE(missing.Output.find("Error: 80041010: The specified class is not valid.\n"), std::string::npos)
+        << missing.Output;
 }
 
 TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
@@ -59,11 +46,11 @@ TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     ScopedEnv trust("SSL_CERT_FILE", certs.Trusted);
     FakeWinrmServer server({"--tls", certs.Good, certs.GoodKey, "--basic-user", "admin:secret", "--no-schema"});
     ASSERT_TRUE(server.Running());
-    Output steps = RunWmiquery("--steps --host " + server.Url("https") +
-                       " --user admin --password secret \"SELECT * FROM Win32_Process\"");
-    EXPECT_EQ(steps.Status, 0) << steps.Text;
-    EXPECT_NE(steps.Text.find("class schema\t00000001\tthe server gave no class schema"), std::string::npos)
-        << steps.Text;
+    TCommandRun steps = RunWmiquery("--steps --host " + server.Url("https") +
+                                    " --user admin --password secret \"SELECT * FROM Win32_Process\"");
+    EXPECT_EQ(steps.ExitCode, 0) << steps.Output;
+    EXPECT_NE(steps.Output.find("class schema\t00000001\tthe server gave no class schema"), std::string::npos)
+        << steps.Output;
 }
 
 TEST(WmiqueryRemote, RowsOverEncryptedHttpWithNtlmAndKerberos) {
@@ -73,30 +60,31 @@ TEST(WmiqueryRemote, RowsOverEncryptedHttpWithNtlmAndKerberos) {
     const std::string port = std::to_string(server.Port());
     const std::string query = " \"SELECT Name FROM Win32_Service WHERE Name = 'Spooler'\"";
     const std::string ntlmAccount = " --user alice --authority ntlmdomain:TESTDOM --password ";
-    Output ntlm = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "Secret1" + query);
-    EXPECT_EQ(ntlm.Status, 0) << ntlm.Text;
-    EXPECT_EQ(ntlm.Text, "Name\nSpooler\n");
-    Output kerberos = RunWmiquery("--host localhost:" + port + " --user alice@VESKIN.TEST --password Secret1" + query);
-    EXPECT_EQ(kerberos.Status, 0) << kerberos.Text;
-    EXPECT_EQ(kerberos.Text, "Name\nSpooler\n");
-    Output wrong = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "nope" + query);
-    EXPECT_EQ(WEXITSTATUS(wrong.Status), 4) << wrong.Text;
-    EXPECT_NE(wrong.Text.find("Error: 80070005: Access is denied. "), std::string::npos) << wrong.Text;
-    EXPECT_NE(wrong.Text.find("NTLM"), std::string::npos) << wrong.Text;
+    TCommandRun ntlm = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "Secret1" + query);
+    EXPECT_EQ(ntlm.ExitCode, 0) << ntlm.Output;
+    EXPECT_EQ(ntlm.Output, "Name\nSpooler\n");
+    TCommandRun kerberos =
+        RunWmiquery("--host localhost:" + port + " --user alice@VESKIN.TEST --password Secret1" + query);
+    EXPECT_EQ(kerberos.ExitCode, 0) << kerberos.Output;
+    EXPECT_EQ(kerberos.Output, "Name\nSpooler\n");
+    TCommandRun wrong = RunWmiquery("--host 127.0.0.1:" + port + ntlmAccount + "nope" + query);
+    EXPECT_EQ(wrong.ExitCode, 4) << wrong.Output;
+    EXPECT_NE(wrong.Output.find("Error: 80070005: Access is denied. "), std::string::npos) << wrong.Output;
+    EXPECT_NE(wrong.Output.find("NTLM"), std::string::npos) << wrong.Output;
 }
 
 TEST(WmiqueryRemote, DiagnosisPrintsTheLadderAndExitsByTheFailedStep) {
     FakeWinrmServer server({"--basic-user", "admin:secret"});
     ASSERT_TRUE(server.Running());
     // Basic over plain HTTP: the ladder stops at authentication.
-    Output refused = RunWmiquery("--diagnose --host " + server.Url() + " --user admin --password secret");
-    EXPECT_EQ(WEXITSTATUS(refused.Status), 4) << refused.Text;
-    EXPECT_NE(refused.Text.find("[ ok ] TCP connect to port "), std::string::npos) << refused.Text;
-    EXPECT_NE(refused.Text.find("[FAIL] authentication ("), std::string::npos) << refused.Text;
-    EXPECT_NE(refused.Text.find("Likely cause: The server offers only Basic, which needs HTTPS"), std::string::npos)
-        << refused.Text;
-    EXPECT_EQ(refused.Text.find("secret"), std::string::npos);
-    EXPECT_EQ(WEXITSTATUS(RunWmiquery("--diagnose").Status), 2);  // no computer named
+    TCommandRun refused = RunWmiquery("--diagnose --host " + server.Url() + " --user admin --password secret");
+    EXPECT_EQ(refused.ExitCode, 4) << refused.Output;
+    EXPECT_NE(refused.Output.find("[ ok ] TCP connect to port "), std::string::npos) << refused.Output;
+    EXPECT_NE(refused.Output.find("[FAIL] authentication ("), std::string::npos) << refused.Output;
+    EXPECT_NE(refused.Output.find("Likely cause: The server offers only Basic, which needs HTTPS"), std::string::npos)
+        << refused.Output;
+    EXPECT_EQ(refused.Output.find("secret"), std::string::npos);
+    EXPECT_EQ(RunWmiquery("--diagnose").ExitCode, 2);  // no computer named
 }
 
 }  // namespace

@@ -41,6 +41,13 @@ struct RemoteFixture : ::testing::Test {
     void SetUp() override { Start(); }
 
     std::string Text(const char* field) { return query.FieldByName(field)->ValueText(); }
+    // Opens the query and moves to its end; the number of records passed.
+    int OpenAndWalk() {
+        query.Open();
+        int rows = 0;
+        for (; !query.Eof(); query.Next()) ++rows;
+        return rows;
+    }
 
     // The actions the server received, in order.
     std::vector<std::string> Actions() const {
@@ -84,13 +91,7 @@ TEST_F(RemoteFixture, QueryPagesOnlyAsTheReaderAsksAndReleasesWhenItStops) {
     EXPECT_EQ(Count("Release"), releasesAtConnect + 1);
 
     // Walking to the end needs no release.
-    query.Open();
-    int rows = 0;
-    while (!query.Eof()) {
-        ++rows;
-        query.Next();
-    }
-    EXPECT_EQ(rows, 46);
+    EXPECT_EQ(OpenAndWalk(), 46);
     query.Close();
     EXPECT_EQ(Count("Release"), releasesAtConnect + 1);
     EXPECT_EQ(Count("Pull"), 3);
@@ -211,8 +212,7 @@ TEST_F(RemoteFixture, FaultsRaiseTheirCodesWithTheirTexts) {
     auto run = [&](const char* wql) {
         return FailureOf([&] {
             query.SetWQL({wql});
-            query.Open();
-            while (!query.Eof()) query.Next();
+            OpenAndWalk();
         });
     };
     EXPECT_EQ(run("SELECT * FROM NoSuchClass"), "80041010: The specified class is not valid.");
@@ -279,13 +279,7 @@ struct ReconnectFixture : RemoteFixture {
 
 TEST_F(ReconnectFixture, ServerClosingBetweenPagesIsNotSeenByTheReader) {
     query.SetWQL({"SELECT * FROM Win32_Process"});
-    query.Open();
-    int rows = 0;
-    while (!query.Eof()) {
-        ++rows;
-        query.Next();
-    }
-    EXPECT_EQ(rows, 46);
+    EXPECT_EQ(OpenAndWalk(), 46);
 }
 
 struct OldServerFixture : RemoteFixture {

@@ -8,6 +8,7 @@
 #include "wmi/WmiConnection.h"
 #include "wmi/WmiDataSet.h"
 #include "wmi/WmiErr.h"
+#include "wmi/WmiQueryRows.h"
 #include "wmi/WmiUtil.h"
 
 namespace veskin {
@@ -52,7 +53,7 @@ TQueryFailure ConnectFailureKind(std::int32_t code) {
                                                                       : TQueryFailure::Connection;
 }
 
-TQueryOutcome RunQuery(const TQueryRequest& request, TRecordSink& sink) {
+TQueryOutcome RunQuery(const TQueryRequest& request, TWmiRowSink& sink) {
     TQueryOutcome outcome;
     // The connection outlives the query, which is closed and freed first.
     std::unique_ptr<TWmiConnection> connection;
@@ -71,15 +72,7 @@ TQueryOutcome RunQuery(const TQueryRequest& request, TRecordSink& sink) {
         query->SetConnection(connection.get());
         query->SetWQL(QueryLines(request.Query));
         query->Open();
-        bool first = true;
-        while (!query->Eof()) {
-            if (first) {
-                sink.Header(*query);
-                first = false;
-            }
-            sink.Record(*query);
-            query->Next();
-        }
+        WmiQueryRows(*query, sink);
         query->Close();
         query.reset();
         connection.reset();
@@ -97,45 +90,39 @@ TQueryOutcome RunQuery(const TQueryRequest& request, TRecordSink& sink) {
     return outcome;
 }
 
-std::vector<std::string> HeaderCells(TWmiQuery& query) {
-    std::vector<std::string> cells;
-    for (int c = 0; c < query.FieldCount(); ++c) cells.push_back(query.Fields(c)->DisplayName());
-    return cells;
-}
-
-std::vector<std::string> RecordCells(TWmiQuery& query) {
-    std::vector<std::string> cells;
-    for (int c = 0; c < query.FieldCount(); ++c) cells.push_back(query.Fields(c)->ValueText());
-    return cells;
-}
-
-std::vector<std::pair<std::string, std::string>> RecordJsonMembers(TWmiQuery& query) {
+void ReadJsonMembers(TWmiDataSet& query, std::vector<std::string>& members) {
     ISWbemObjectPtr object;
     query.GetWmiObject(object);
-    std::vector<std::pair<std::string, std::string>> members;
     for (int c = 0; c < query.FieldCount(); ++c) {
         const std::string name = query.Fields(c)->FieldName();
         const ISWbemPropertyPtr property = object ? WmiGetProperty(object, AnsiToWide(name)) : nullptr;
+        std::string member = JsonString(name);
+        member += ':';
         if (!property) {
-            members.emplace_back(name, "null");
+            members.push_back(member + "null");
             continue;
         }
         std::int32_t cimType = 0;
         Variant value;
         WmiCheck(property->get_CIMType(cimType));
         WmiCheck(property->get_Value(value));
-        members.emplace_back(name, JsonValue(value, cimType));
+        members.push_back(member + JsonValue(value, cimType));
     }
-    return members;
 }
 
-std::string RecordJsonLine(TWmiQuery& query) {
+std::string JsonObjectLine(const std::vector<std::string>& members) {
     std::string line = "{";
-    for (const auto& [name, value] : RecordJsonMembers(query)) {
+    for (const std::string& member : members) {
         if (line.size() > 1) line += ',';
-        line += JsonString(name) + ':' + value;
+        line += member;
     }
     return line + '}';
+}
+
+std::string RecordJsonLine(TWmiDataSet& query) {
+    std::vector<std::string> members;
+    ReadJsonMembers(query, members);
+    return JsonObjectLine(members);
 }
 
 }  // namespace veskin

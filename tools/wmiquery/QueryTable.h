@@ -1,6 +1,6 @@
 #pragma once
 // Runs one WQL query as the window's "Test!" does (a TWmiConnection and a TWmiQuery,
-// one record per object) and hands the header and each record to a sink. The
+// one record per object) and hands the column names and each row to a sink. The
 // connection is opened first, so that a failure tells whether connecting, signing in
 // or the query itself went wrong.
 #include <cstdint>
@@ -11,7 +11,8 @@
 
 namespace veskin {
 
-class TWmiQuery;
+class TWmiDataSet;
+class TWmiRowSink;
 
 struct TQueryRequest {
     WideString MachineName;  // empty: the local computer
@@ -20,15 +21,6 @@ struct TQueryRequest {
     WideString Password;
     WideString Authority;
     std::string Query;
-};
-
-class TRecordSink {
-public:
-    virtual ~TRecordSink() = default;
-    // Once, before the first record; not called for a query without results.
-    virtual void Header(TWmiQuery& query) = 0;
-    // Once per record, with the query standing on it.
-    virtual void Record(TWmiQuery& query) = 0;
 };
 
 enum class TQueryFailure { None, Connection, Authentication, Query };
@@ -43,16 +35,15 @@ struct TQueryOutcome {
 // failure; every other failure while connecting is a connection failure.
 TQueryFailure ConnectFailureKind(std::int32_t code);
 
-TQueryOutcome RunQuery(const TQueryRequest& request, TRecordSink& sink);
+// Hands the query's records to sink (see WmiQueryRows).
+TQueryOutcome RunQuery(const TQueryRequest& request, TWmiRowSink& sink);
 
-// The table's cells: the fields' display names, and the current record's field texts.
-std::vector<std::string> HeaderCells(TWmiQuery& query);
-std::vector<std::string> RecordCells(TWmiQuery& query);
-
-// The current record as members of a JSON object: field name and JSON value, typed
-// by the property's CIM type (see JsonText.h).
-std::vector<std::pair<std::string, std::string>> RecordJsonMembers(TWmiQuery& query);
+// The current record's members as JSON text ("name":value), appended to members one at
+// a time; values are typed by the property's CIM type (see JsonText.h).
+void ReadJsonMembers(TWmiDataSet& query, std::vector<std::string>& members);
 // The members as one JSON object on one line, without line end.
-std::string RecordJsonLine(TWmiQuery& query);
+std::string JsonObjectLine(const std::vector<std::string>& members);
+// The current record as one JSON object on one line, without line end.
+std::string RecordJsonLine(TWmiDataSet& query);
 
 }  // namespace veskin

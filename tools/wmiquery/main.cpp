@@ -17,6 +17,7 @@
 #include "tools/wmiquery/StepReport.h"
 #include "tools/wmiquery/TableText.h"
 #include "wmi/InitComSecurity.h"
+#include "wmi/WmiQueryRows.h"
 
 #ifndef VESKIN_VERSION
 #error "VESKIN_VERSION must name the project's version"
@@ -30,16 +31,20 @@ void Write(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-class TOutputSink : public TRecordSink {
+class TOutputSink : public TWmiRowSink {
 public:
     explicit TOutputSink(TOutputFormat format) : FFormat(format) {}
 
-    void Header(TWmiQuery& query) override {
-        if (FFormat != TOutputFormat::Json) Line(HeaderCells(query));
+    void Columns(const std::vector<std::string>& names) override {
+        if (FFormat != TOutputFormat::Json) Line(names);
     }
-    void Record(TWmiQuery& query) override {
-        if (FFormat == TOutputFormat::Json) Write(RecordJsonLine(query) + "\n");
-        else Line(RecordCells(query));
+    void ReadCells(TWmiDataSet& query, std::vector<std::string>& cells) override {
+        if (FFormat == TOutputFormat::Json) ReadJsonMembers(query, cells);
+        else TWmiRowSink::ReadCells(query, cells);
+    }
+    void Row(const std::vector<std::string>& cells) override {
+        if (FFormat == TOutputFormat::Json) Write(JsonObjectLine(cells) + "\n");
+        else Line(cells);
         // A slow query's lines show as they come; a fast one's go out in blocks, not one
         // write per line: the buffer is flushed when 100 ms have passed since the last time.
         const auto now = std::chrono::steady_clock::now();
