@@ -102,7 +102,7 @@ void TWmiDataSet::InternalOpen() {
 
     FStore = std::make_unique<TWmiDataBuffer>(std::move(enumerator));
 
-    if (DefaultFields() && !FStore->AtEnd) {
+    if (DefaultFields() && !FStore->AtEnd()) {
         BuildFieldDefs(FieldDefs(), FStore->CurrentObject(), FIrregularView);
         CreateFields();
     }
@@ -183,11 +183,11 @@ TGetResult TWmiDataSet::GetRecord(TRecordBuffer* buffer, TGetMode mode, bool /*d
         default: known = false; break;
     }
     if (known) {
-        if (FStore->Current == nullptr) {
-            result = FStore->AtEnd ? grEOF : FStore->AtStart ? grBOF : grError;
+        if (FStore->Current() == nullptr) {
+            result = FStore->AtEnd() ? grEOF : FStore->AtStart() ? grBOF : grError;
         } else {
-            holder->SetObject(FStore->Current->WmiObject);
-            holder->Position = FStore->CurrentIndex;
+            holder->SetObject(FStore->Current()->WmiObject);
+            holder->Position = FStore->CurrentIndex();
             result = grOK;
         }
     }
@@ -260,7 +260,7 @@ void TWmiDataSet::SetRecNo(int value) {
     if (BeforeScroll) BeforeScroll(this);
     FStore->MoveTo(value - 1);
     // An empty result has no record to stand on; the buffers stay empty.
-    if (FStore->Current != nullptr) Resync(rmExact | rmCenter);
+    if (FStore->Current() != nullptr) Resync(rmExact | rmCenter);
     if (AfterScroll) AfterScroll(this);
 }
 

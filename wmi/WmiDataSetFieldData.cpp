@@ -103,7 +103,9 @@ void TWmiDataSet::WriteFieldData(TField* field, const void* data) {
         DatabaseError(Format(SFieldAccessError, {field->FieldName(), std::string("any")}));
 
     TFieldDefs& defs = FIrregularView ? FRecordFieldDefs : FieldDefs();
-    auto* def = dynamic_cast<TWmiFieldDef*>(defs.Find(AnsiToWide(field->FieldName())));
+    TFieldDef* found = defs.Find(AnsiToWide(field->FieldName()));
+    if (found == nullptr) DatabaseError(Format(SFieldNotFound, {field->FieldName()}), this);
+    auto* def = dynamic_cast<TWmiFieldDef*>(found);
     if (def == nullptr) throw Exception("Invalid class typecast");
     if (def->Attributes().contains(faReadonly)) DatabaseError(Format(SFieldReadOnly, {field->FieldName()}));
 

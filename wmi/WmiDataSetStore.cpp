@@ -63,128 +63,128 @@ void TInterfaceHolder::ClearCache() {
 
 // ---- TWmiDataBuffer ----
 
-TWmiDataBuffer::TWmiDataBuffer(IEnumVARIANTPtr enumerator) : Enumerator(std::move(enumerator)) {
+TWmiDataBuffer::TWmiDataBuffer(IEnumVARIANTPtr enumerator) : FEnumerator(std::move(enumerator)) {
     MoveNext();
-    AtStart = true;
-    CurrentIndex = 0;
-    if (Current) {
-        AtEnd = false;
-        HoldNext = true;  // the framework's first "next" yields this object
+    FAtStart = true;
+    FCurrentIndex = 0;
+    if (FCurrent) {
+        FAtEnd = false;
+        FHoldNext = true;  // the framework's first "next" yields this object
     }
 }
 
 TWmiDataBuffer::~TWmiDataBuffer() {
-    Current = nullptr;
-    Holders.clear();
-    Enumerator.reset();
+    FCurrent = nullptr;
+    FHolders.clear();
+    FEnumerator.reset();
 }
 
 void TWmiDataBuffer::StandOn(std::int32_t index) {
-    CurrentIndex = index;
-    Current = Holders[static_cast<std::size_t>(index)].get();
+    FCurrentIndex = index;
+    FCurrent = FHolders[static_cast<std::size_t>(index)].get();
 }
 
 void TWmiDataBuffer::StandEmpty() {
-    Current = nullptr;
-    CurrentIndex = 0;
-    AtStart = true;
-    AtEnd = true;
+    FCurrent = nullptr;
+    FCurrentIndex = 0;
+    FAtStart = true;
+    FAtEnd = true;
 }
 
 bool TWmiDataBuffer::FetchOne() {
     Variant element;
     std::uint32_t fetched = 0;
-    WmiCheck(Enumerator->Next(1, &element, &fetched));
+    WmiCheck(FEnumerator->Next(1, &element, &fetched));
     if (fetched != 1) {
-        Exhausted = true;
+        FExhausted = true;
         return false;
     }
     auto holder = std::make_unique<TInterfaceHolder>(nullptr, FetchedCount());
     holder->SetObject(IntfCast<ISWbemObject>(element.AsInterface()));
     element = Variant();
-    Holders.push_back(std::move(holder));
+    FHolders.push_back(std::move(holder));
     return true;
 }
 
 void TWmiDataBuffer::FetchThrough(std::int32_t index) {
-    while (!Exhausted && FetchedCount() <= index) FetchOne();
+    while (!FExhausted && FetchedCount() <= index) FetchOne();
 }
 
 void TWmiDataBuffer::MoveNext() {
-    if (HoldNext) {
-        HoldNext = false;
+    if (FHoldNext) {
+        FHoldNext = false;
         return;
     }
-    if (CurrentIndex < FetchedCount() - 1) {
-        StandOn(CurrentIndex + 1);
+    if (FCurrentIndex < FetchedCount() - 1) {
+        StandOn(FCurrentIndex + 1);
         return;
     }
     if (FetchOne()) {
         StandOn(FetchedCount() - 1);
-        AtStart = false;
+        FAtStart = false;
     } else {
-        Current = nullptr;
-        AtEnd = true;
+        FCurrent = nullptr;
+        FAtEnd = true;
     }
 }
 
 void TWmiDataBuffer::MovePrior() {
-    if (HoldPrior) {
-        HoldPrior = false;
+    if (FHoldPrior) {
+        FHoldPrior = false;
         return;
     }
-    if (CurrentIndex > 0) {
-        StandOn(CurrentIndex - 1);
+    if (FCurrentIndex > 0) {
+        StandOn(FCurrentIndex - 1);
     } else {
-        Current = nullptr;
-        AtStart = true;
-        CurrentIndex = 0;
+        FCurrent = nullptr;
+        FAtStart = true;
+        FCurrentIndex = 0;
     }
 }
 
 void TWmiDataBuffer::MoveTo(std::int32_t index) {
     // A negative index (a record number below 1) stands on the first object.
     if (index < 0) index = 0;
-    // Fetching stops only when the enumerator is exhausted: AtEnd alone can be set by
+    // Fetching stops only when the enumerator is exhausted: FAtEnd alone can be set by
     // DeleteAt while further objects are still to come.
     FetchThrough(index);
     // The cursor ends on an object, not before or after one: a hold left by an
     // earlier MoveFirst or MoveLast would make the following move repeat a record.
-    HoldNext = false;
-    HoldPrior = false;
+    FHoldNext = false;
+    FHoldPrior = false;
     if (FetchedCount() == 0) {
         StandEmpty();
         return;
     }
     if (index < FetchedCount()) {
         StandOn(index);
-        AtEnd = Exhausted && index == FetchedCount() - 1;
+        FAtEnd = FExhausted && index == FetchedCount() - 1;
     } else {
         StandOn(FetchedCount() - 1);
-        AtEnd = true;
+        FAtEnd = true;
     }
-    AtStart = index == 0;
+    FAtStart = index == 0;
 }
 
 void TWmiDataBuffer::MoveFirst() {
     // With every fetched object deleted, fetch the next one that may still come.
-    if (FetchedCount() > 0 || !Exhausted) MoveTo(0);
-    AtStart = true;
-    HoldNext = true;
+    if (FetchedCount() > 0 || !FExhausted) MoveTo(0);
+    FAtStart = true;
+    FHoldNext = true;
 }
 
 void TWmiDataBuffer::MoveLast() {
     FetchAll();
-    HoldNext = false;
+    FHoldNext = false;
     if (FetchedCount() == 0) {
         // Nothing to stand on: the following "prior" finds the end of an empty result.
         StandEmpty();
-        HoldPrior = false;
+        FHoldPrior = false;
         return;
     }
     StandOn(FetchedCount() - 1);
-    AtEnd = true;
-    HoldPrior = true;
+    FAtEnd = true;
+    FHoldPrior = true;
 }
 
 std::int32_t TWmiDataBuffer::TotalCount() {
@@ -194,21 +194,21 @@ std::int32_t TWmiDataBuffer::TotalCount() {
 
 void TWmiDataBuffer::DeleteAt(std::int32_t index) {
     if (index < 0 || index >= FetchedCount()) return;
-    Holders[static_cast<std::size_t>(index)]->SetObject(nullptr);
-    Holders.erase(Holders.begin() + index);
-    if (CurrentIndex >= FetchedCount()) --CurrentIndex;
-    if (Holders.empty()) {
+    FHolders[static_cast<std::size_t>(index)]->SetObject(nullptr);
+    FHolders.erase(FHolders.begin() + index);
+    if (FCurrentIndex >= FetchedCount()) --FCurrentIndex;
+    if (FHolders.empty()) {
         StandEmpty();
-    } else if (CurrentIndex <= 0) {
-        AtStart = true;
+    } else if (FCurrentIndex <= 0) {
+        FAtStart = true;
         StandOn(0);
-    } else if (CurrentIndex == FetchedCount() - 1) {
-        AtEnd = true;
-        StandOn(CurrentIndex);
+    } else if (FCurrentIndex == FetchedCount() - 1) {
+        FAtEnd = true;
+        StandOn(FCurrentIndex);
     } else {
-        StandOn(CurrentIndex);
+        StandOn(FCurrentIndex);
     }
-    for (std::int32_t i = index; i < FetchedCount(); ++i) Holders[static_cast<std::size_t>(i)]->Position = i;
+    for (std::int32_t i = index; i < FetchedCount(); ++i) FHolders[static_cast<std::size_t>(i)]->Position = i;
 }
 
 }  // namespace veskin

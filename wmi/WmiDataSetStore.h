@@ -76,6 +76,15 @@ public:
     TWmiValueCache ValueCache;
 };
 
+// The cursor over the fetched objects. Its state changes only through the moves below,
+// which keep these invariants:
+// - Holder(i)->Position == i for every fetched holder;
+// - Current() is null or the holder at CurrentIndex();
+// - Exhausted() never returns to false once the enumerator has reported the end;
+// - at most one of HoldNext() and HoldPrior() is set; HoldNext() stands before
+//   Current(), HoldPrior() after it;
+// - with Current() null the store stands before the first object (AtStart()) or after
+//   the last (AtEnd()), or both when nothing was fetched.
 class TWmiDataBuffer {
 public:
     // Keeps the enumerator and fetches the first object.
@@ -89,24 +98,29 @@ public:
     void MoveTo(std::int32_t index);
     void MoveFirst();
     void MoveLast();
-    std::int32_t FetchedCount() const { return static_cast<std::int32_t>(Holders.size()); }
+    std::int32_t FetchedCount() const { return static_cast<std::int32_t>(FHolders.size()); }
     std::int32_t TotalCount();
     void DeleteAt(std::int32_t index);
-    ISWbemObjectPtr CurrentObject() const { return Current ? Current->WmiObject : nullptr; }
+    ISWbemObjectPtr CurrentObject() const { return FCurrent ? FCurrent->WmiObject : nullptr; }
 
     TInterfaceHolder* Holder(std::int32_t index) const {
-        return Holders.at(static_cast<std::size_t>(index)).get();
+        return FHolders.at(static_cast<std::size_t>(index)).get();
     }
 
-    IEnumVARIANTPtr Enumerator;
-    TInterfaceHolder* Current = nullptr;
-    bool AtEnd = false;
-    bool AtStart = false;
-    bool Exhausted = false;
-    bool HoldNext = false;
-    bool HoldPrior = false;
-    std::vector<std::unique_ptr<TInterfaceHolder>> Holders;
-    std::int32_t CurrentIndex = 0;
+    // The holder the store stands on; null before the first or after the last object.
+    TInterfaceHolder* Current() const { return FCurrent; }
+    // Index of the position the store stands on.
+    std::int32_t CurrentIndex() const { return FCurrentIndex; }
+    // On or after the last object, with nothing more to follow.
+    bool AtEnd() const { return FAtEnd; }
+    // On or before the first object.
+    bool AtStart() const { return FAtStart; }
+    // The enumerator has reported that no further object follows.
+    bool Exhausted() const { return FExhausted; }
+    // The next MoveNext only clears this and stays (the cursor is before Current()).
+    bool HoldNext() const { return FHoldNext; }
+    // The next MovePrior only clears this and stays (the cursor is after Current()).
+    bool HoldPrior() const { return FHoldPrior; }
 
 private:
     // Fetching appends holders without moving the cursor, so that a failing fetch
@@ -120,6 +134,16 @@ private:
     void StandOn(std::int32_t index);
     // No holder to stand on: before the first and after the last at once.
     void StandEmpty();
+
+    IEnumVARIANTPtr FEnumerator;
+    TInterfaceHolder* FCurrent = nullptr;
+    bool FAtEnd = false;
+    bool FAtStart = false;
+    bool FExhausted = false;
+    bool FHoldNext = false;
+    bool FHoldPrior = false;
+    std::vector<std::unique_ptr<TInterfaceHolder>> FHolders;
+    std::int32_t FCurrentIndex = 0;
 };
 
 }  // namespace veskin

@@ -95,7 +95,7 @@ TEST_F(LocateFixture, NoMatchReturnsToTheRecordItStartedFrom) {
     EXPECT_EQ(Name(), "win32k");
     EXPECT_EQ(query.RecNo(), 3);
     EXPECT_GT(scrolls, 0);  // moved through the records with the framework's scrolls
-    EXPECT_TRUE(query.Store()->Exhausted);
+    EXPECT_TRUE(query.Store()->Exhausted());
 
     EXPECT_FALSE(query.Locate("Name", Variant("Solaris"), {}));
     EXPECT_EQ(Name(), "win32k");

@@ -64,7 +64,7 @@ TEST_F(QueryFixture, WalksThreeObjectsFetchingOneAtATime) {
     }
     query.Next();  // finds the end; the last object stays the active record
     EXPECT_TRUE(query.Eof());
-    EXPECT_TRUE(query.Store()->Exhausted);
+    EXPECT_TRUE(query.Store()->Exhausted());
     EXPECT_EQ(Name(), "item2");
     EXPECT_EQ(query.RecNo(), 3);
 

@@ -56,25 +56,25 @@ TEST(WmiDataBuffer, ThreeObjectWalkStartsHeldAndEndsOnTheFourthMove) {
     CountingSet set(3);
     TWmiDataBuffer store(set.Enumerator());
     EXPECT_EQ(set.Calls, 1);  // only the first object at creation
-    EXPECT_TRUE(store.HoldNext);
-    EXPECT_TRUE(store.AtStart);
-    EXPECT_FALSE(store.AtEnd);
-    ASSERT_NE(store.Current, nullptr);
+    EXPECT_TRUE(store.HoldNext());
+    EXPECT_TRUE(store.AtStart());
+    EXPECT_FALSE(store.AtEnd());
+    ASSERT_NE(store.Current(), nullptr);
 
     for (int i = 0; i < 3; ++i) {
         store.MoveNext();
-        ASSERT_NE(store.Current, nullptr) << i;
+        ASSERT_NE(store.Current(), nullptr) << i;
         EXPECT_EQ(set.IndexOf(store.CurrentObject()), i);
-        EXPECT_EQ(store.CurrentIndex, i);
-        EXPECT_EQ(store.Current->Position, i);
+        EXPECT_EQ(store.CurrentIndex(), i);
+        EXPECT_EQ(store.Current()->Position, i);
     }
     EXPECT_EQ(set.Calls, 3);
-    EXPECT_FALSE(store.Exhausted);
+    EXPECT_FALSE(store.Exhausted());
     store.MoveNext();
-    EXPECT_EQ(store.Current, nullptr);
-    EXPECT_TRUE(store.AtEnd);
-    EXPECT_TRUE(store.Exhausted);
-    EXPECT_EQ(store.CurrentIndex, 2);  // still designates the last holder
+    EXPECT_EQ(store.Current(), nullptr);
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_TRUE(store.Exhausted());
+    EXPECT_EQ(store.CurrentIndex(), 2);  // still designates the last holder
     EXPECT_EQ(store.FetchedCount(), 3);
 
     // Moving back within the holders asks the enumerator nothing; from the end the
@@ -85,9 +85,9 @@ TEST(WmiDataBuffer, ThreeObjectWalkStartsHeldAndEndsOnTheFourthMove) {
     store.MovePrior();
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 0);
     store.MovePrior();  // off the first holder
-    EXPECT_EQ(store.Current, nullptr);
-    EXPECT_TRUE(store.AtStart);
-    EXPECT_EQ(store.CurrentIndex, 0);
+    EXPECT_EQ(store.Current(), nullptr);
+    EXPECT_TRUE(store.AtStart());
+    EXPECT_EQ(store.CurrentIndex(), 0);
     EXPECT_EQ(set.Calls, calls);
 }
 
@@ -95,25 +95,25 @@ TEST(WmiDataBuffer, EmptyResultAndTheMovesWithNothingToStandOn) {
     CountingSet set(0);
     TWmiDataBuffer store(set.Enumerator());
     EXPECT_EQ(store.FetchedCount(), 0);
-    EXPECT_EQ(store.Current, nullptr);
-    EXPECT_TRUE(store.AtEnd);
-    EXPECT_TRUE(store.Exhausted);
-    EXPECT_FALSE(store.HoldNext);
+    EXPECT_EQ(store.Current(), nullptr);
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_TRUE(store.Exhausted());
+    EXPECT_FALSE(store.HoldNext());
 
     store.MoveLast();
-    EXPECT_EQ(store.Current, nullptr);
-    EXPECT_FALSE(store.HoldPrior);
+    EXPECT_EQ(store.Current(), nullptr);
+    EXPECT_FALSE(store.HoldPrior());
     store.MovePrior();
-    EXPECT_EQ(store.Current, nullptr);
+    EXPECT_EQ(store.Current(), nullptr);
     for (int index : {0, 5, -1}) {
         store.MoveTo(index);
-        EXPECT_EQ(store.Current, nullptr) << index;
-        EXPECT_EQ(store.CurrentIndex, 0) << index;
-        EXPECT_TRUE(store.AtEnd) << index;
+        EXPECT_EQ(store.Current(), nullptr) << index;
+        EXPECT_EQ(store.CurrentIndex(), 0) << index;
+        EXPECT_TRUE(store.AtEnd()) << index;
     }
     store.MoveFirst();
     store.MoveNext();
-    EXPECT_EQ(store.Current, nullptr);
+    EXPECT_EQ(store.Current(), nullptr);
     EXPECT_EQ(store.TotalCount(), 0);
     store.DeleteAt(0);
     store.DeleteAt(-1);
@@ -126,23 +126,23 @@ TEST(WmiDataBuffer, MoveToFetchesOnlyAsFarAsNeededAndStopsOnTheLast) {
     store.MoveTo(2);
     EXPECT_EQ(set.Calls, 3);
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 2);
-    EXPECT_FALSE(store.AtEnd);
-    EXPECT_FALSE(store.AtStart);
+    EXPECT_FALSE(store.AtEnd());
+    EXPECT_FALSE(store.AtStart());
 
     store.MoveTo(-3);  // a record number below 1 stands on the first object
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 0);
-    EXPECT_TRUE(store.AtStart);
+    EXPECT_TRUE(store.AtStart());
 
     store.MoveTo(17);
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 4);
-    EXPECT_EQ(store.CurrentIndex, 4);
-    EXPECT_TRUE(store.AtEnd);
-    EXPECT_TRUE(store.Exhausted);
+    EXPECT_EQ(store.CurrentIndex(), 4);
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_TRUE(store.Exhausted());
 
     store.MoveTo(4);  // the last of an exhausted result is at its end too
-    EXPECT_TRUE(store.AtEnd);
+    EXPECT_TRUE(store.AtEnd());
     store.MoveTo(3);
-    EXPECT_FALSE(store.AtEnd);
+    EXPECT_FALSE(store.AtEnd());
 }
 
 TEST(WmiDataBuffer, TotalCountFetchesTheRestAndKeepsThePosition) {
@@ -151,9 +151,9 @@ TEST(WmiDataBuffer, TotalCountFetchesTheRestAndKeepsThePosition) {
     store.MoveNext();
     store.MoveNext();  // stands on object 1
     EXPECT_EQ(store.TotalCount(), 6);
-    EXPECT_TRUE(store.Exhausted);
+    EXPECT_TRUE(store.Exhausted());
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 1);
-    EXPECT_EQ(store.CurrentIndex, 1);
+    EXPECT_EQ(store.CurrentIndex(), 1);
     const int calls = set.Calls;
     EXPECT_EQ(store.TotalCount(), 6);
     EXPECT_EQ(set.Calls, calls);  // a plain count once exhausted
@@ -164,8 +164,8 @@ TEST(WmiDataBuffer, FirstAndLastHoldTheCursorForTheFollowingMove) {
     TWmiDataBuffer store(set.Enumerator());
     store.MoveNext();
     store.MoveLast();
-    EXPECT_TRUE(store.HoldPrior);
-    EXPECT_TRUE(store.AtEnd);
+    EXPECT_TRUE(store.HoldPrior());
+    EXPECT_TRUE(store.AtEnd());
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 3);
     store.MovePrior();  // yields the last object without moving
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 3);
@@ -173,7 +173,7 @@ TEST(WmiDataBuffer, FirstAndLastHoldTheCursorForTheFollowingMove) {
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 2);
 
     store.MoveFirst();
-    EXPECT_TRUE(store.HoldNext);
+    EXPECT_TRUE(store.HoldNext());
     store.MoveNext();
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 0);
 }
@@ -192,7 +192,7 @@ TEST(WmiDataBuffer, FailingNextRaisesAndKeepsWhatWasFetched) {
     }
     EXPECT_EQ(store.FetchedCount(), 2);
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 1);
-    EXPECT_FALSE(store.Exhausted);
+    EXPECT_FALSE(store.Exhausted());
     store.MoveNext();  // the enumerator answers again
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 2);
 }
@@ -203,7 +203,7 @@ TEST(WmiDataBuffer, FailingFetchOfAFarMoveOrACountLeavesThePositionAndHolds) {
     TWmiDataBuffer moved(moveSet.Enumerator());
     EXPECT_THROW(moved.MoveTo(4), TWmiException);
     EXPECT_EQ(moved.FetchedCount(), 2);  // object 1 is kept
-    EXPECT_TRUE(moved.HoldNext);         // still before the first object
+    EXPECT_TRUE(moved.HoldNext());         // still before the first object
     moved.MoveNext();
     EXPECT_EQ(moveSet.IndexOf(moved.CurrentObject()), 0);
     moved.MoveNext();
@@ -214,7 +214,7 @@ TEST(WmiDataBuffer, FailingFetchOfAFarMoveOrACountLeavesThePositionAndHolds) {
     counted.MoveNext();
     counted.MoveNext();  // on object 1, the last fetched
     EXPECT_THROW(counted.TotalCount(), TWmiException);
-    EXPECT_EQ(counted.CurrentIndex, 1);
+    EXPECT_EQ(counted.CurrentIndex(), 1);
     EXPECT_EQ(countSet.IndexOf(counted.CurrentObject()), 1);
     counted.MoveNext();
     EXPECT_EQ(countSet.IndexOf(counted.CurrentObject()), 2);
@@ -223,7 +223,7 @@ TEST(WmiDataBuffer, FailingFetchOfAFarMoveOrACountLeavesThePositionAndHolds) {
     TWmiDataBuffer last(lastSet.Enumerator());
     last.MoveNext();
     EXPECT_THROW(last.MoveLast(), TWmiException);
-    EXPECT_FALSE(last.HoldPrior);
+    EXPECT_FALSE(last.HoldPrior());
     EXPECT_EQ(lastSet.IndexOf(last.CurrentObject()), 0);
     last.MoveNext();
     EXPECT_EQ(lastSet.IndexOf(last.CurrentObject()), 1);
@@ -268,9 +268,9 @@ TEST(WmiDataBuffer, DeleteAtRenumbersAndKeepsTheCursorInRange) {
 
     store.MoveTo(3);
     store.DeleteAt(3);  // the current, last holder
-    EXPECT_EQ(store.CurrentIndex, 2);
+    EXPECT_EQ(store.CurrentIndex(), 2);
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 3);
-    EXPECT_TRUE(store.AtEnd);
+    EXPECT_TRUE(store.AtEnd());
     store.DeleteAt(9);  // beyond the holders: nothing
     EXPECT_EQ(store.FetchedCount(), 3);
 }
@@ -281,10 +281,10 @@ TEST(WmiDataBuffer, DeletingTheOnlyObjectOfAnExhaustedResultLeavesItEmpty) {
     store.TotalCount();
     store.DeleteAt(0);
     EXPECT_EQ(store.FetchedCount(), 0);
-    EXPECT_EQ(store.Current, nullptr);
-    EXPECT_TRUE(store.AtStart);
-    EXPECT_TRUE(store.AtEnd);
-    EXPECT_EQ(store.CurrentIndex, 0);
+    EXPECT_EQ(store.Current(), nullptr);
+    EXPECT_TRUE(store.AtStart());
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_EQ(store.CurrentIndex(), 0);
 }
 
 TEST(WmiDataBuffer, ObjectsNotYetFetchedStayReachableAfterADelete) {
@@ -294,8 +294,8 @@ TEST(WmiDataBuffer, ObjectsNotYetFetchedStayReachableAfterADelete) {
     TWmiDataBuffer store(set.Enumerator());
     store.MoveTo(2);
     store.DeleteAt(2);
-    EXPECT_TRUE(store.AtEnd);
-    EXPECT_FALSE(store.Exhausted);
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_FALSE(store.Exhausted());
     store.MoveTo(2);
     EXPECT_EQ(set.IndexOf(store.CurrentObject()), 3);
     EXPECT_EQ(store.TotalCount(), 4);
