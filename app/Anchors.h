@@ -11,7 +11,10 @@ class QWidget;
 
 namespace veskin {
 
-enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+enum TAnchorKind : unsigned { akLeft = 1,
+                              akTop = 2,
+                              akRight = 4,
+                              akBottom = 8 };
 using TAnchors = unsigned;
 inline constexpr TAnchors akDefault = akLeft | akTop;
 

@@ -5,8 +5,8 @@
 // data on a timer, so a table that grows row by row is laid out and painted at most
 // 20 times a second, less often when painting is slow, and not at all while it is
 // hidden.
-#include <QTableView>
 #include <QElapsedTimer>
+#include <QTableView>
 #include <string>
 #include <vector>
 

@@ -216,8 +216,8 @@ void TForm1::SetTabOrder() {
     // Tab order per parent: the window, then each page.
     setTabOrder(PageControl1, TestButton);
     setTabOrder(TestButton, CloseButton);
-    QWidget* const basic[] = {Domainedit, Hostedit,     Useredit,         Passwordedit, CancelButton,
-                              Grid,       ShowCheckBox, ResultCountLabel, SaveButton};
+    QWidget* const basic[] = {Domainedit, Hostedit, Useredit, Passwordedit, CancelButton,
+                              Grid, ShowCheckBox, ResultCountLabel, SaveButton};
     for (std::size_t i = 0; i + 1 < std::size(basic); ++i)
         setTabOrder(basic[i], basic[i + 1]);
     setTabOrder(DomainprefixEdit, NamespaceEdit);
@@ -317,8 +317,7 @@ void TForm1::FormCreate(QObject*) {
     if (FRegistry->ValueExists("Query"))
         QueryMemo->SetText(FRegistry->ReadString("Query"));
     const std::pair<const char*, QLineEdit*> texts[] = {
-        {"Domain", Domainedit}, {"Host", Hostedit}, {"User", Useredit},
-        {"Domainprefix", DomainprefixEdit}, {"Namespace", NamespaceEdit}};
+        {"Domain", Domainedit}, {"Host", Hostedit}, {"User", Useredit}, {"Domainprefix", DomainprefixEdit}, {"Namespace", NamespaceEdit}};
     for (const auto& [name, edit] : texts)
         if (FRegistry->ValueExists(name))
             edit->setText(QString::fromStdString(FRegistry->ReadString(name)));
@@ -332,8 +331,7 @@ void TForm1::FormDestroy(QObject*) {
     FRegistry->WriteInteger("Selection", QueryRadioGroup->ItemIndex());
     FRegistry->WriteString("Query", QueryMemo->Text());
     const std::pair<const char*, QLineEdit*> texts[] = {
-        {"Domain", Domainedit}, {"Host", Hostedit}, {"User", Useredit},
-        {"Domainprefix", DomainprefixEdit}, {"Namespace", NamespaceEdit}};
+        {"Domain", Domainedit}, {"Host", Hostedit}, {"User", Useredit}, {"Domainprefix", DomainprefixEdit}, {"Namespace", NamespaceEdit}};
     for (const auto& [name, edit] : texts)
         FRegistry->WriteString(name, edit->text().toStdString());
     FRegistry->CloseKey();

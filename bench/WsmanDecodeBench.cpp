@@ -67,11 +67,13 @@ std::string Page() {
             const int repeat = i == 39 ? 3 : 1;
             for (int r = 0; r < repeat; ++r) page += '<' + tag + '>' + value + "</" + tag + '>';
         }
-        page += "</p:Bench_Process><a:EndpointReference><a:Address>http://server1:5985/wsman</a:Address>"
-                "<a:ReferenceParameters><w:ResourceURI>" + std::string(Uri) +
-                "</w:ResourceURI><w:SelectorSet><w:Selector Name=\"Prop00\">" + std::to_string(o) +
-                "</w:Selector><w:Selector Name=\"__cimnamespace\">root/cimv2</w:Selector>"
-                "</w:SelectorSet></a:ReferenceParameters></a:EndpointReference></w:Item>";
+        page +=
+            "</p:Bench_Process><a:EndpointReference><a:Address>http://server1:5985/wsman</a:Address>"
+            "<a:ReferenceParameters><w:ResourceURI>" +
+            std::string(Uri) +
+            "</w:ResourceURI><w:SelectorSet><w:Selector Name=\"Prop00\">" + std::to_string(o) +
+            "</w:Selector><w:Selector Name=\"__cimnamespace\">root/cimv2</w:Selector>"
+            "</w:SelectorSet></a:ReferenceParameters></a:EndpointReference></w:Item>";
     }
     page += "</n:Items></n:PullResponse></s:Body></s:Envelope>";
     return page;
@@ -122,8 +124,9 @@ void BM_ExpatAlone(benchmark::State& state) {
     const std::string page = Page();
     for (auto _ : state) {
         XML_Parser parser = XML_ParserCreateNS("UTF-8", ' ');
-        XML_SetElementHandler(parser, [](void*, const XML_Char*, const XML_Char**) {},
-                              [](void*, const XML_Char*) {});
+        XML_SetElementHandler(
+            parser, [](void*, const XML_Char*, const XML_Char**) {},
+            [](void*, const XML_Char*) {});
         XML_SetCharacterDataHandler(parser, [](void*, const XML_Char*, int) {});
         if (XML_Parse(parser, page.data(), static_cast<int>(page.size()), XML_TRUE) != XML_STATUS_OK)
             state.SkipWithError("page not parsed");

@@ -203,8 +203,9 @@ int main() {
     const WalkTimes kerberos = Walk("localhost:" + port, u"alice@VESKIN.TEST", u"Secret1", u"kerberos:");
     std::printf("HTTP with NTLM encryption: %.1f us client CPU per object, %.2fx HTTPS with Basic\n",
                 ntlm.ClientCpu / kObjects * 1e6, ntlm.ClientCpu / clientCpu);
-    std::printf("HTTP with Kerberos encryption: %.1f us client CPU per object, %.2fx HTTPS with Basic "
-                "(goal: encryption adds <= 20%%)\n",
-                kerberos.ClientCpu / kObjects * 1e6, kerberos.ClientCpu / clientCpu);
+    std::printf(
+        "HTTP with Kerberos encryption: %.1f us client CPU per object, %.2fx HTTPS with Basic "
+        "(goal: encryption adds <= 20%%)\n",
+        kerberos.ClientCpu / kObjects * 1e6, kerberos.ClientCpu / clientCpu);
     return 0;
 }

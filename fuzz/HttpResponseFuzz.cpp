@@ -1,9 +1,9 @@
 // libFuzzer target for the HTTP response parser: any bytes, fed whole and in pieces
 // whose sizes come from the input, must give the same result without crashing, and a
 // finished response must keep the parser's own limits.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 

@@ -16,12 +16,12 @@ namespace {
 
 Variant ValueFor(const WideString& name) {
     switch (name.size() % 6) {
-    case 0: return Variant::Null();
-    case 1: return Variant(static_cast<std::int32_t>(name.size()));
-    case 2: return Variant(name);
-    case 3: return Variant(name.size() % 2 == 0);
-    case 4: return Variant(W("18446744073709551615"));
-    default: return Variant(-0.5);
+        case 0: return Variant::Null();
+        case 1: return Variant(static_cast<std::int32_t>(name.size()));
+        case 2: return Variant(name);
+        case 3: return Variant(name.size() % 2 == 0);
+        case 4: return Variant(W("18446744073709551615"));
+        default: return Variant(-0.5);
     }
 }
 

@@ -18,10 +18,10 @@ namespace {
 // A class of every CIM type, scalar and array, for any class name asked for.
 WbemClassPtr EveryType() {
     static const WbemClassPtr cls = [] {
-        const std::int32_t types[] = {wbemCimtypeSint8,   wbemCimtypeUint8,   wbemCimtypeSint16,
-                                      wbemCimtypeUint16,  wbemCimtypeSint32,  wbemCimtypeUint32,
-                                      wbemCimtypeSint64,  wbemCimtypeUint64,  wbemCimtypeReal32,
-                                      wbemCimtypeReal64,  wbemCimtypeBoolean, wbemCimtypeString,
+        const std::int32_t types[] = {wbemCimtypeSint8, wbemCimtypeUint8, wbemCimtypeSint16,
+                                      wbemCimtypeUint16, wbemCimtypeSint32, wbemCimtypeUint32,
+                                      wbemCimtypeSint64, wbemCimtypeUint64, wbemCimtypeReal32,
+                                      wbemCimtypeReal64, wbemCimtypeBoolean, wbemCimtypeString,
                                       wbemCimtypeDatetime, wbemCimtypeReference, wbemCimtypeChar16,
                                       wbemCimtypeObject};
         std::vector<WbemPropertyDef> defs;

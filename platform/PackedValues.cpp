@@ -29,20 +29,44 @@ bool AppendScalar(std::string& bytes, const Variant& v) {
     const TVarType type = v.VarType();
     switch (type) {
         case varEmpty: bytes += static_cast<char>(type); return true;
-        case varBoolean: bytes += static_cast<char>(type); bytes += static_cast<char>(v.RawBool() ? 1 : 0); return true;
+        case varBoolean:
+            bytes += static_cast<char>(type);
+            bytes += static_cast<char>(v.RawBool() ? 1 : 0);
+            return true;
         case varShortInt:
-        case varByte: bytes += static_cast<char>(type); Append(bytes, static_cast<std::uint8_t>(v.RawInt())); return true;
+        case varByte:
+            bytes += static_cast<char>(type);
+            Append(bytes, static_cast<std::uint8_t>(v.RawInt()));
+            return true;
         case varSmallint:
-        case varWord: bytes += static_cast<char>(type); Append(bytes, static_cast<std::uint16_t>(v.RawInt())); return true;
+        case varWord:
+            bytes += static_cast<char>(type);
+            Append(bytes, static_cast<std::uint16_t>(v.RawInt()));
+            return true;
         case varInteger:
         case varLongWord:
-        case varError: bytes += static_cast<char>(type); Append(bytes, static_cast<std::uint32_t>(v.RawInt())); return true;
+        case varError:
+            bytes += static_cast<char>(type);
+            Append(bytes, static_cast<std::uint32_t>(v.RawInt()));
+            return true;
         case varInt64:
-        case varCurrency: bytes += static_cast<char>(type); Append(bytes, v.RawInt()); return true;
-        case varUInt64: bytes += static_cast<char>(type); Append(bytes, v.RawUInt64()); return true;
-        case varSingle: bytes += static_cast<char>(type); Append(bytes, static_cast<float>(v.RawDouble())); return true;
+        case varCurrency:
+            bytes += static_cast<char>(type);
+            Append(bytes, v.RawInt());
+            return true;
+        case varUInt64:
+            bytes += static_cast<char>(type);
+            Append(bytes, v.RawUInt64());
+            return true;
+        case varSingle:
+            bytes += static_cast<char>(type);
+            Append(bytes, static_cast<float>(v.RawDouble()));
+            return true;
         case varDouble:
-        case varDate: bytes += static_cast<char>(type); Append(bytes, v.RawDouble()); return true;
+        case varDate:
+            bytes += static_cast<char>(type);
+            Append(bytes, v.RawDouble());
+            return true;
         default: return false;
     }
 }

@@ -31,21 +31,21 @@ void AddNamespaceClasses(const WbemRepositoryPtr& repository) {
         WbemNamespacePtr ns = repository->FindNamespace(name);
         ns->AddClass(systemClass, nullptr);
         ns->AddClass(nsClass, std::make_shared<ProviderInstanceSource>([weak, nsClass, name]() -> WbemObjectProducer {
-            std::vector<WbemObjectPtr> objects;
-            if (auto repo = weak.lock()) {
-                for (const auto& child : ChildNames(*repo, name)) {
-                    auto obj = WbemObject::NewInstance(nsClass);
-                    obj->SetValue(u"Name", Variant(child));
-                    objects.push_back(std::move(obj));
-                }
-            }
-            auto next = std::make_shared<std::size_t>(0);
-            return [objects = std::move(objects), next](WbemObjectPtr& out) -> HRESULT {
-                if (*next >= objects.size()) return S_FALSE;
-                out = objects[(*next)++];
-                return S_OK;
-            };
-        }));
+                         std::vector<WbemObjectPtr> objects;
+                         if (auto repo = weak.lock()) {
+                             for (const auto& child : ChildNames(*repo, name)) {
+                                 auto obj = WbemObject::NewInstance(nsClass);
+                                 obj->SetValue(u"Name", Variant(child));
+                                 objects.push_back(std::move(obj));
+                             }
+                         }
+                         auto next = std::make_shared<std::size_t>(0);
+                         return [objects = std::move(objects), next](WbemObjectPtr& out) -> HRESULT {
+                             if (*next >= objects.size()) return S_FALSE;
+                             out = objects[(*next)++];
+                             return S_OK;
+                         };
+                     }));
     }
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/WbemClass.h"
 #include "platform/PackedValues.h"
+#include "platform/WbemClass.h"
 #include "platform/WbemObjectHooks.h"
 #include "platform/WbemScripting.h"
 #include "platform/Wql.h"
@@ -33,7 +33,8 @@ using WbemValueSource = std::function<Variant(std::size_t index)>;
 
 class WbemObject : public ISWbemObject, public WqlClassTest, public std::enable_shared_from_this<WbemObject> {
 public:
-    enum class Kind { Instance, Class };
+    enum class Kind { Instance,
+                      Class };
 
     WbemObject(WbemClassPtr cls, Kind kind);
     // An instance taking values as they are (empty while a packed block or a source

@@ -8,7 +8,16 @@ namespace veskin {
 
 namespace {
 
-enum class SystemProperty { Class, Superclass, Dynasty, Derivation, Genus, NameSpace, Path, RelPath, Server, PropertyCount };
+enum class SystemProperty { Class,
+                            Superclass,
+                            Dynasty,
+                            Derivation,
+                            Genus,
+                            NameSpace,
+                            Path,
+                            RelPath,
+                            Server,
+                            PropertyCount };
 
 struct SystemPropertyEntry {
     SystemProperty Which;
@@ -56,24 +65,24 @@ std::optional<Variant> SystemPropertyValue(const WbemObject& object, const WideS
     const bool partial = cls.IsPartial();
     const bool located = !object.RelPath().empty();
     switch (e->Which) {
-    case SystemProperty::Class: return Variant(cls.Name());
-    case SystemProperty::Superclass:
-        return partial || cls.Derivation().empty() ? Variant::Null() : Variant(cls.Derivation().front());
-    case SystemProperty::Dynasty:
-        if (partial) return Variant::Null();
-        return Variant(cls.Derivation().empty() ? cls.Name() : cls.Derivation().back());
-    case SystemProperty::Derivation: {
-        std::vector<Variant> names;
-        if (!partial)
-            for (const auto& base : cls.Derivation()) names.emplace_back(base);
-        return Variant::ArrayOf(std::move(names));
-    }
-    case SystemProperty::Genus: return Variant::FromInteger(object.IsClass() ? 1 : 2);
-    case SystemProperty::NameSpace: return located ? TextOrNull(object.NameSpace()) : Variant::Null();
-    case SystemProperty::Path: return TextOrNull(object.FullPath());
-    case SystemProperty::RelPath: return TextOrNull(object.RelPath());
-    case SystemProperty::Server: return located ? TextOrNull(object.Server()) : Variant::Null();
-    case SystemProperty::PropertyCount: return Variant::FromInteger(static_cast<std::int32_t>(cls.PropertyCount()));
+        case SystemProperty::Class: return Variant(cls.Name());
+        case SystemProperty::Superclass:
+            return partial || cls.Derivation().empty() ? Variant::Null() : Variant(cls.Derivation().front());
+        case SystemProperty::Dynasty:
+            if (partial) return Variant::Null();
+            return Variant(cls.Derivation().empty() ? cls.Name() : cls.Derivation().back());
+        case SystemProperty::Derivation: {
+            std::vector<Variant> names;
+            if (!partial)
+                for (const auto& base : cls.Derivation()) names.emplace_back(base);
+            return Variant::ArrayOf(std::move(names));
+        }
+        case SystemProperty::Genus: return Variant::FromInteger(object.IsClass() ? 1 : 2);
+        case SystemProperty::NameSpace: return located ? TextOrNull(object.NameSpace()) : Variant::Null();
+        case SystemProperty::Path: return TextOrNull(object.FullPath());
+        case SystemProperty::RelPath: return TextOrNull(object.RelPath());
+        case SystemProperty::Server: return located ? TextOrNull(object.Server()) : Variant::Null();
+        case SystemProperty::PropertyCount: return Variant::FromInteger(static_cast<std::int32_t>(cls.PropertyCount()));
     }
     return std::nullopt;
 }

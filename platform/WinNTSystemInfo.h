@@ -7,8 +7,8 @@
 
 namespace veskin {
 
-extern const CLSID CLSID_WinNTSystemInfo;      // {66182EC4-AFD1-11D2-9CB9-0000F87A369E}
-extern const IID IID_IADsWinNTSystemInfo;      // {6C6D65DC-AFD1-11D2-9CB9-0000F87A369E}
+extern const CLSID CLSID_WinNTSystemInfo;  // {66182EC4-AFD1-11D2-9CB9-0000F87A369E}
+extern const IID IID_IADsWinNTSystemInfo;  // {6C6D65DC-AFD1-11D2-9CB9-0000F87A369E}
 
 class IADsWinNTSystemInfo : public virtual IDispatch {
 public:

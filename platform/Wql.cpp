@@ -240,13 +240,13 @@ private:
         if (left.IsProperty && SameTextW(left.Name, W("__THIS"))) throw ParseError{};
         node->NodeKind = WqlNode::Compare;
         switch (Peek().Kind) {
-        case WqlTokenKind::Equal: node->Op = WqlOp::Equal; break;
-        case WqlTokenKind::NotEqual: node->Op = WqlOp::NotEqual; break;
-        case WqlTokenKind::Less: node->Op = WqlOp::Less; break;
-        case WqlTokenKind::Greater: node->Op = WqlOp::Greater; break;
-        case WqlTokenKind::LessEqual: node->Op = WqlOp::LessEqual; break;
-        case WqlTokenKind::GreaterEqual: node->Op = WqlOp::GreaterEqual; break;
-        default: throw ParseError{};
+            case WqlTokenKind::Equal: node->Op = WqlOp::Equal; break;
+            case WqlTokenKind::NotEqual: node->Op = WqlOp::NotEqual; break;
+            case WqlTokenKind::Less: node->Op = WqlOp::Less; break;
+            case WqlTokenKind::Greater: node->Op = WqlOp::Greater; break;
+            case WqlTokenKind::LessEqual: node->Op = WqlOp::LessEqual; break;
+            case WqlTokenKind::GreaterEqual: node->Op = WqlOp::GreaterEqual; break;
+            default: throw ParseError{};
         }
         Advance();
         WqlOperand right = ParseOperand();

@@ -47,10 +47,14 @@ struct Keyword {
 };
 
 const Keyword kKeywords[] = {
-    {u"AssocClass", true, true, false},         {u"ClassDefsOnly", false, false, true},
-    {u"KeysOnly", false, false, true},          {u"RequiredAssocQualifier", true, true, false},
-    {u"RequiredQualifier", true, false, true},  {u"ResultClass", true, false, true},
-    {u"ResultRole", true, true, false},         {u"Role", true, false, true},
+    {u"AssocClass", true, true, false},
+    {u"ClassDefsOnly", false, false, true},
+    {u"KeysOnly", false, false, true},
+    {u"RequiredAssocQualifier", true, true, false},
+    {u"RequiredQualifier", true, false, true},
+    {u"ResultClass", true, false, true},
+    {u"ResultRole", true, true, false},
+    {u"Role", true, false, true},
     {u"SchemaOnly", false, false, true},
 };
 

@@ -11,10 +11,10 @@ struct WqlAssociationQuery {
     bool References = false;  // REFERENCES OF (else ASSOCIATORS OF)
     WideString ObjectPath;    // the text between the braces
     // Empty when not given.
-    WideString AssocClass;              // ASSOCIATORS only
+    WideString AssocClass;  // ASSOCIATORS only
     WideString ResultClass;
     WideString Role;
-    WideString ResultRole;              // ASSOCIATORS only
+    WideString ResultRole;  // ASSOCIATORS only
     WideString RequiredQualifier;
     WideString RequiredAssocQualifier;  // ASSOCIATORS only
     bool KeysOnly = false;

@@ -13,7 +13,10 @@
 namespace veskin {
 
 struct WqlLiteral {
-    enum Kind { String, Number, Boolean, Null } LitKind = Null;
+    enum Kind { String,
+                Number,
+                Boolean,
+                Null } LitKind = Null;
     WideString Text;
     WqlNumber Num;
     bool Bool = false;
@@ -25,10 +28,21 @@ struct WqlOperand {
     WqlLiteral Literal;
 };
 
-enum class WqlOp { Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual };
+enum class WqlOp { Equal,
+                   NotEqual,
+                   Less,
+                   Greater,
+                   LessEqual,
+                   GreaterEqual };
 
 struct WqlNode {
-    enum Kind { And, Or, Not, Compare, IsNull, Like, Isa } NodeKind = And;
+    enum Kind { And,
+                Or,
+                Not,
+                Compare,
+                IsNull,
+                Like,
+                Isa } NodeKind = And;
     std::vector<std::unique_ptr<WqlNode>> Children;  // And, Or (two or more), Not (one)
     WqlOp Op = WqlOp::Equal;                         // Compare
     WqlOperand Left, Right;                          // Compare

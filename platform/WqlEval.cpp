@@ -18,23 +18,23 @@ bool IsTextValue(const Variant& v) {
 
 bool Apply(WqlOp op, int cmp) {
     switch (op) {
-    case WqlOp::Equal: return cmp == 0;
-    case WqlOp::NotEqual: return cmp != 0;
-    case WqlOp::Less: return cmp < 0;
-    case WqlOp::Greater: return cmp > 0;
-    case WqlOp::LessEqual: return cmp <= 0;
-    case WqlOp::GreaterEqual: return cmp >= 0;
+        case WqlOp::Equal: return cmp == 0;
+        case WqlOp::NotEqual: return cmp != 0;
+        case WqlOp::Less: return cmp < 0;
+        case WqlOp::Greater: return cmp > 0;
+        case WqlOp::LessEqual: return cmp <= 0;
+        case WqlOp::GreaterEqual: return cmp >= 0;
     }
     return false;
 }
 
 WqlOp Mirror(WqlOp op) {
     switch (op) {
-    case WqlOp::Less: return WqlOp::Greater;
-    case WqlOp::Greater: return WqlOp::Less;
-    case WqlOp::LessEqual: return WqlOp::GreaterEqual;
-    case WqlOp::GreaterEqual: return WqlOp::LessEqual;
-    default: return op;
+        case WqlOp::Less: return WqlOp::Greater;
+        case WqlOp::Greater: return WqlOp::Less;
+        case WqlOp::LessEqual: return WqlOp::GreaterEqual;
+        case WqlOp::GreaterEqual: return WqlOp::LessEqual;
+        default: return op;
     }
 }
 
@@ -63,42 +63,42 @@ bool CompareWithLiteral(const Variant& value, WqlOp op, const WqlLiteral& lit) {
     }
     if (IsNullValue(value)) return false;
     switch (lit.LitKind) {
-    case WqlLiteral::Number: {
-        auto n = WqlValueAsNumber(value);
-        if (!n) return false;
-        auto c = WqlCompareNumbers(*n, lit.Num);
-        return c && Apply(op, *c);
-    }
-    case WqlLiteral::Boolean: {
-        auto b = AsBool(value);
-        if (!b) return false;
-        return Apply(op, static_cast<int>(*b) - static_cast<int>(lit.Bool));
-    }
-    case WqlLiteral::String: {
-        const Variant& v = value.Deref();
-        if (v.VarType() == varBoolean) {
-            std::optional<bool> b;
-            if (SameTextW(lit.Text, W("TRUE"))) b = true;
-            if (SameTextW(lit.Text, W("FALSE"))) b = false;
+        case WqlLiteral::Number: {
+            auto n = WqlValueAsNumber(value);
+            if (!n) return false;
+            auto c = WqlCompareNumbers(*n, lit.Num);
+            return c && Apply(op, *c);
+        }
+        case WqlLiteral::Boolean: {
+            auto b = AsBool(value);
             if (!b) return false;
-            return Apply(op, static_cast<int>(v.RawBool()) - static_cast<int>(*b));
+            return Apply(op, static_cast<int>(*b) - static_cast<int>(lit.Bool));
         }
-        if (!IsTextValue(v)) {
-            // A number given as text compares as a number; text that is no number
-            // matches no numeric value.
-            auto n = WqlValueAsNumber(v);
-            if (n) {
-                auto ln = WqlParseNumber(lit.Text);
-                auto c = ln ? WqlCompareNumbers(*n, *ln) : std::nullopt;
-                return c && Apply(op, *c);
+        case WqlLiteral::String: {
+            const Variant& v = value.Deref();
+            if (v.VarType() == varBoolean) {
+                std::optional<bool> b;
+                if (SameTextW(lit.Text, W("TRUE"))) b = true;
+                if (SameTextW(lit.Text, W("FALSE"))) b = false;
+                if (!b) return false;
+                return Apply(op, static_cast<int>(v.RawBool()) - static_cast<int>(*b));
             }
+            if (!IsTextValue(v)) {
+                // A number given as text compares as a number; text that is no number
+                // matches no numeric value.
+                auto n = WqlValueAsNumber(v);
+                if (n) {
+                    auto ln = WqlParseNumber(lit.Text);
+                    auto c = ln ? WqlCompareNumbers(*n, *ln) : std::nullopt;
+                    return c && Apply(op, *c);
+                }
+            }
+            auto text = WqlValueAsText(v);
+            if (!text) return false;
+            return Apply(op, CompareTextW(*text, lit.Text));
         }
-        auto text = WqlValueAsText(v);
-        if (!text) return false;
-        return Apply(op, CompareTextW(*text, lit.Text));
-    }
-    case WqlLiteral::Null:
-        break;
+        case WqlLiteral::Null:
+            break;
     }
     return false;
 }
@@ -150,29 +150,29 @@ bool EvaluateIsa(const WqlNode& node, const WqlLookup& lookup) {
 
 bool WqlEvaluate(const WqlNode& node, const WqlLookup& lookup) {
     switch (node.NodeKind) {
-    case WqlNode::And:
-        for (const auto& c : node.Children)
-            if (!WqlEvaluate(*c, lookup)) return false;
-        return true;
-    case WqlNode::Or:
-        for (const auto& c : node.Children)
-            if (WqlEvaluate(*c, lookup)) return true;
-        return false;
-    case WqlNode::Not:
-        return !WqlEvaluate(*node.Children.front(), lookup);
-    case WqlNode::Compare:
-        return EvaluateCompare(node, lookup);
-    case WqlNode::IsNull:
-        return IsNullValue(lookup(node.Property)) != node.Negate;
-    case WqlNode::Like: {
-        Variant v = lookup(node.Property);
-        if (IsNullValue(v)) return false;
-        auto text = WqlValueAsText(v);
-        if (!text) return false;
-        return WqlLike(*text, node.Pattern) != node.Negate;
-    }
-    case WqlNode::Isa:
-        return EvaluateIsa(node, lookup);
+        case WqlNode::And:
+            for (const auto& c : node.Children)
+                if (!WqlEvaluate(*c, lookup)) return false;
+            return true;
+        case WqlNode::Or:
+            for (const auto& c : node.Children)
+                if (WqlEvaluate(*c, lookup)) return true;
+            return false;
+        case WqlNode::Not:
+            return !WqlEvaluate(*node.Children.front(), lookup);
+        case WqlNode::Compare:
+            return EvaluateCompare(node, lookup);
+        case WqlNode::IsNull:
+            return IsNullValue(lookup(node.Property)) != node.Negate;
+        case WqlNode::Like: {
+            Variant v = lookup(node.Property);
+            if (IsNullValue(v)) return false;
+            auto text = WqlValueAsText(v);
+            if (!text) return false;
+            return WqlLike(*text, node.Pattern) != node.Negate;
+        }
+        case WqlNode::Isa:
+            return EvaluateIsa(node, lookup);
     }
     return false;
 }

@@ -91,33 +91,66 @@ std::vector<WqlToken> WqlTokenize(const WideString& text) {
         }
         const char16_t next = i + 1 < n ? text[i + 1] : u'\0';
         switch (c) {
-        case u'*': add(WqlTokenKind::Star); ++i; continue;
-        case u',': add(WqlTokenKind::Comma); ++i; continue;
-        case u'(': add(WqlTokenKind::LParen); ++i; continue;
-        case u')': add(WqlTokenKind::RParen); ++i; continue;
-        case u'-': add(WqlTokenKind::Minus); ++i; continue;
-        case u'+': add(WqlTokenKind::Plus); ++i; continue;
-        case u'=': add(WqlTokenKind::Equal); ++i; continue;
-        case u'!':
-            if (next == u'=') {
-                add(WqlTokenKind::NotEqual);
-                i += 2;
+            case u'*':
+                add(WqlTokenKind::Star);
+                ++i;
                 continue;
-            }
-            break;
-        case u'<':
-            if (next == u'>') { add(WqlTokenKind::NotEqual); i += 2; continue; }
-            if (next == u'=') { add(WqlTokenKind::LessEqual); i += 2; continue; }
-            add(WqlTokenKind::Less);
-            ++i;
-            continue;
-        case u'>':
-            if (next == u'=') { add(WqlTokenKind::GreaterEqual); i += 2; continue; }
-            add(WqlTokenKind::Greater);
-            ++i;
-            continue;
-        default:
-            break;
+            case u',':
+                add(WqlTokenKind::Comma);
+                ++i;
+                continue;
+            case u'(':
+                add(WqlTokenKind::LParen);
+                ++i;
+                continue;
+            case u')':
+                add(WqlTokenKind::RParen);
+                ++i;
+                continue;
+            case u'-':
+                add(WqlTokenKind::Minus);
+                ++i;
+                continue;
+            case u'+':
+                add(WqlTokenKind::Plus);
+                ++i;
+                continue;
+            case u'=':
+                add(WqlTokenKind::Equal);
+                ++i;
+                continue;
+            case u'!':
+                if (next == u'=') {
+                    add(WqlTokenKind::NotEqual);
+                    i += 2;
+                    continue;
+                }
+                break;
+            case u'<':
+                if (next == u'>') {
+                    add(WqlTokenKind::NotEqual);
+                    i += 2;
+                    continue;
+                }
+                if (next == u'=') {
+                    add(WqlTokenKind::LessEqual);
+                    i += 2;
+                    continue;
+                }
+                add(WqlTokenKind::Less);
+                ++i;
+                continue;
+            case u'>':
+                if (next == u'=') {
+                    add(WqlTokenKind::GreaterEqual);
+                    i += 2;
+                    continue;
+                }
+                add(WqlTokenKind::Greater);
+                ++i;
+                continue;
+            default:
+                break;
         }
         add(WqlTokenKind::Invalid);
         return out;

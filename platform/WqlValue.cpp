@@ -34,9 +34,10 @@ std::optional<WqlNumber> WqlParseNumber(const WideString& text) {
         std::uint64_t v = 0;
         for (std::size_t i = p + 2; i < s.size(); ++i) {
             char c = s[i];
-            int d = (c >= '0' && c <= '9') ? c - '0'
+            int d = (c >= '0' && c <= '9')   ? c - '0'
                     : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                             : -1;
             if (d < 0 || v > (std::numeric_limits<std::uint64_t>::max() >> 4)) return std::nullopt;
             v = (v << 4) | static_cast<std::uint64_t>(d);
         }
@@ -81,9 +82,9 @@ namespace {
 
 double AsReal(const WqlNumber& n) {
     switch (n.NumKind) {
-    case WqlNumber::Int: return static_cast<double>(n.I);
-    case WqlNumber::UInt: return static_cast<double>(n.U);
-    case WqlNumber::Real: return n.D;
+        case WqlNumber::Int: return static_cast<double>(n.I);
+        case WqlNumber::UInt: return static_cast<double>(n.U);
+        case WqlNumber::Real: return n.D;
     }
     return 0;
 }
@@ -113,27 +114,27 @@ std::optional<int> WqlCompareNumbers(const WqlNumber& a, const WqlNumber& b) {
 std::optional<WqlNumber> WqlValueAsNumber(const Variant& value) {
     const Variant& v = value.Deref();
     switch (v.VarType()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-        return WqlNumber::FromInt(v.RawInt());
-    case varUInt64:
-        return WqlNumber::FromUInt(v.RawUInt64());
-    case varSingle:
-    case varDouble:
-        return WqlNumber::FromReal(v.RawDouble());
-    case varBoolean:
-        return WqlNumber::FromInt(v.RawBool() ? 1 : 0);
-    case varOleStr:
-        return WqlParseNumber(v.RawOleStr());
-    case varString:
-        return WqlParseNumber(AnsiToWide(v.RawString()));
-    default:
-        return std::nullopt;
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord:
+        case varLongWord:
+        case varInt64:
+            return WqlNumber::FromInt(v.RawInt());
+        case varUInt64:
+            return WqlNumber::FromUInt(v.RawUInt64());
+        case varSingle:
+        case varDouble:
+            return WqlNumber::FromReal(v.RawDouble());
+        case varBoolean:
+            return WqlNumber::FromInt(v.RawBool() ? 1 : 0);
+        case varOleStr:
+            return WqlParseNumber(v.RawOleStr());
+        case varString:
+            return WqlParseNumber(AnsiToWide(v.RawString()));
+        default:
+            return std::nullopt;
     }
 }
 
@@ -146,37 +147,40 @@ WideString Ascii(const std::string& s) { return WideString(s.begin(), s.end()); 
 std::optional<WideString> WqlValueAsText(const Variant& value) {
     const Variant& v = value.Deref();
     switch (v.VarType()) {
-    case varOleStr:
-        return v.RawOleStr();
-    case varString:
-        return AnsiToWide(v.RawString());
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-        return Ascii(std::to_string(v.RawInt()));
-    case varUInt64:
-        return Ascii(std::to_string(v.RawUInt64()));
-    case varSingle:
-    case varDouble: {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", v.RawDouble());
-        return Ascii(buf);
-    }
-    case varBoolean:
-        return v.RawBool() ? W("TRUE") : W("FALSE");
-    default:
-        return std::nullopt;
+        case varOleStr:
+            return v.RawOleStr();
+        case varString:
+            return AnsiToWide(v.RawString());
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord:
+        case varLongWord:
+        case varInt64:
+            return Ascii(std::to_string(v.RawInt()));
+        case varUInt64:
+            return Ascii(std::to_string(v.RawUInt64()));
+        case varSingle:
+        case varDouble: {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.15g", v.RawDouble());
+            return Ascii(buf);
+        }
+        case varBoolean:
+            return v.RawBool() ? W("TRUE") : W("FALSE");
+        default:
+            return std::nullopt;
     }
 }
 
 namespace {
 
 struct LikeElem {
-    enum Kind { AnyRun, AnyOne, Set, Char } ElemKind = Char;
+    enum Kind { AnyRun,
+                AnyOne,
+                Set,
+                Char } ElemKind = Char;
     char16_t C = 0;
     bool Negate = false;
     std::vector<std::pair<char16_t, char16_t>> Ranges;  // folded bounds
@@ -184,18 +188,18 @@ struct LikeElem {
     bool Accepts(char16_t ch) const {
         const char16_t f = FoldCase(ch);
         switch (ElemKind) {
-        case AnyOne: return true;
-        case Char: return f == C;
-        case Set: {
-            bool in = false;
-            for (const auto& r : Ranges)
-                if ((f >= r.first && f <= r.second) || (ch >= r.first && ch <= r.second)) {
-                    in = true;
-                    break;
-                }
-            return in != Negate;
-        }
-        case AnyRun: return false;
+            case AnyOne: return true;
+            case Char: return f == C;
+            case Set: {
+                bool in = false;
+                for (const auto& r : Ranges)
+                    if ((f >= r.first && f <= r.second) || (ch >= r.first && ch <= r.second)) {
+                        in = true;
+                        break;
+                    }
+                return in != Negate;
+            }
+            case AnyRun: return false;
         }
         return false;
     }

@@ -10,14 +10,31 @@
 namespace veskin {
 
 struct WqlNumber {
-    enum Kind { Int, UInt, Real } NumKind = Int;
+    enum Kind { Int,
+                UInt,
+                Real } NumKind = Int;
     std::int64_t I = 0;
     std::uint64_t U = 0;
     double D = 0;
 
-    static WqlNumber FromInt(std::int64_t v) { WqlNumber n; n.NumKind = Int; n.I = v; return n; }
-    static WqlNumber FromUInt(std::uint64_t v) { WqlNumber n; n.NumKind = UInt; n.U = v; return n; }
-    static WqlNumber FromReal(double v) { WqlNumber n; n.NumKind = Real; n.D = v; return n; }
+    static WqlNumber FromInt(std::int64_t v) {
+        WqlNumber n;
+        n.NumKind = Int;
+        n.I = v;
+        return n;
+    }
+    static WqlNumber FromUInt(std::uint64_t v) {
+        WqlNumber n;
+        n.NumKind = UInt;
+        n.U = v;
+        return n;
+    }
+    static WqlNumber FromReal(double v) {
+        WqlNumber n;
+        n.NumKind = Real;
+        n.D = v;
+        return n;
+    }
 };
 
 // A whole text as a number: optional sign, decimal digits with an optional fraction and

@@ -44,7 +44,8 @@ std::unique_ptr<TField> CreateFieldOf() {
     return std::make_unique<T>();
 }
 
-enum TLocateOption { loCaseInsensitive, loPartialKey };
+enum TLocateOption { loCaseInsensitive,
+                     loPartialKey };
 class TLocateOptions {
 public:
     constexpr TLocateOptions() = default;
@@ -63,7 +64,8 @@ private:
 
 // Resync modes: rmExact requires the cursor's record to exist, rmCenter centres the
 // window of buffers on it.
-enum TResyncModeFlag : unsigned { rmExact = 1, rmCenter = 2 };
+enum TResyncModeFlag : unsigned { rmExact = 1,
+                                  rmCenter = 2 };
 using TResyncMode = unsigned;
 
 class TDataSet : public TComponent {
@@ -111,7 +113,7 @@ public:
     // --- counting and positioning
     int RecordCount() { return GetRecordCount(); }
     int RecNo() { return GetRecNo(); }
-    virtual int GetRecNo();          // -1 unless the subclass knows
+    virtual int GetRecNo();            // -1 unless the subclass knows
     virtual void SetRecNo(int value);  // nothing unless the subclass can
 
     // --- bookmarks
@@ -278,9 +280,9 @@ private:
     // Buffer window: FBufferCount record buffers plus one spare for fetching into.
     int FBufferCount = 1;
     std::vector<std::unique_ptr<TRecordBuffer>> FBuffers;
-    int FRecordCount = 0;    // records held in the window
-    int FActiveRecord = 0;   // index of the active record in the window
-    int FCurrentRecord = -1; // window index the cursor stands on; -1 when unknown
+    int FRecordCount = 0;     // records held in the window
+    int FActiveRecord = 0;    // index of the active record in the window
+    int FCurrentRecord = -1;  // window index the cursor stands on; -1 when unknown
     TFieldDefs FFieldDefs;
     std::vector<std::unique_ptr<TField>> FFields;
 };

@@ -12,9 +12,17 @@ public:
     virtual ~TRecordBuffer() = default;
 };
 
-enum TGetMode { gmCurrent, gmNext, gmPrior };
-enum TGetResult { grOK, grBOF, grEOF, grError };
-enum TBookmarkFlag { bfCurrent, bfBOF, bfEOF, bfInserted };
+enum TGetMode { gmCurrent,
+                gmNext,
+                gmPrior };
+enum TGetResult { grOK,
+                  grBOF,
+                  grEOF,
+                  grError };
+enum TBookmarkFlag { bfCurrent,
+                     bfBOF,
+                     bfEOF,
+                     bfInserted };
 
 // The bytes of a bookmark (BookmarkSize of them); empty means "no bookmark".
 using TBookmark = std::vector<std::uint8_t>;

@@ -30,7 +30,8 @@ protected:
     virtual void AssignTo(TPersistent* dest) const;
 };
 
-enum class TOperation { opInsert, opRemove };
+enum class TOperation { opInsert,
+                        opRemove };
 
 // Component state flags.
 enum TComponentStateFlag : std::uint32_t {
@@ -95,8 +96,8 @@ private:
     TComponent* FOwner = nullptr;
     std::string FName;
     std::uint32_t FState = 0;
-    std::vector<TComponent*> FComponents;       // owned
-    std::vector<TComponent*> FFreeNotifies;     // told on destruction (both directions)
+    std::vector<TComponent*> FComponents;    // owned
+    std::vector<TComponent*> FFreeNotifies;  // told on destruction (both directions)
 };
 
 }  // namespace veskin

@@ -92,14 +92,20 @@ void DecodeDate(TDateTime date, int& year, int& month, int& day) {
     y += static_cast<int>(t / 146097) * 400;
     t %= 146097;
     std::int64_t i = t / 36524, d = t % 36524;
-    if (i == 4) { --i; d += 36524; }
+    if (i == 4) {
+        --i;
+        d += 36524;
+    }
     y += static_cast<int>(i) * 100;
     i = d / 1461;
     d %= 1461;
     y += static_cast<int>(i) * 4;
     i = d / 365;
     d %= 365;
-    if (i == 4) { --i; d += 365; }
+    if (i == 4) {
+        --i;
+        d += 365;
+    }
     y += static_cast<int>(i);
     const int leap = IsLeapYear(y) ? 1 : 0;
     int m = 1;
@@ -437,8 +443,10 @@ bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& date) {
         d = monthFirst ? n[1] : n[0];
     } else {
         for (int k = 0; k < 3; ++k) {
-            if (order[static_cast<std::size_t>(k)] == 'y') { y = n[k]; yDigits = digits[k]; }
-            else if (order[static_cast<std::size_t>(k)] == 'm') m = n[k];
+            if (order[static_cast<std::size_t>(k)] == 'y') {
+                y = n[k];
+                yDigits = digits[k];
+            } else if (order[static_cast<std::size_t>(k)] == 'm') m = n[k];
             else d = n[k];
         }
         y = ExpandYear(y, yDigits);

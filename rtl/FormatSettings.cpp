@@ -92,14 +92,20 @@ std::string StrftimeToPattern(const std::string& f, char dateSeparator, char tim
             case 'd': piece = noPad ? "d" : "dd"; break;
             case 'e': piece = "d"; break;
             case 'm': piece = noPad ? "m" : "mm"; break;
-            case 'Y': case 'G': piece = "yyyy"; break;
-            case 'y': case 'g': piece = "yy"; break;
-            case 'H': case 'k': piece = (noPad || c == 'k') ? "h" : "hh"; break;
-            case 'I': case 'l': piece = (noPad || c == 'l') ? "h" : "hh"; break;
+            case 'Y':
+            case 'G': piece = "yyyy"; break;
+            case 'y':
+            case 'g': piece = "yy"; break;
+            case 'H':
+            case 'k': piece = (noPad || c == 'k') ? "h" : "hh"; break;
+            case 'I':
+            case 'l': piece = (noPad || c == 'l') ? "h" : "hh"; break;
             case 'M': piece = noPad ? "n" : "nn"; break;
             case 'S': piece = noPad ? "s" : "ss"; break;
-            case 'p': case 'P': piece = "ampm"; break;
-            case 'b': case 'h': piece = "mmm"; break;
+            case 'p':
+            case 'P': piece = "ampm"; break;
+            case 'b':
+            case 'h': piece = "mmm"; break;
             case 'B': piece = "mmmm"; break;
             case 'a': piece = "ddd"; break;
             case 'A': piece = "dddd"; break;
@@ -108,7 +114,8 @@ std::string StrftimeToPattern(const std::string& f, char dateSeparator, char tim
             case 'T': piece = "hh:nn:ss"; break;
             case 'R': piece = "hh:nn"; break;
             case 'r': piece = "hh:nn:ss ampm"; break;
-            case 'n': case 't': literal.push_back(' '); continue;
+            case 'n':
+            case 't': literal.push_back(' '); continue;
             case '%': literal.push_back('%'); continue;
             default: continue;  // time zone and the like have no counterpart
         }

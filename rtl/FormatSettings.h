@@ -23,11 +23,11 @@ struct TFormatSettings {
     std::string TimePMString = "PM";
     std::string ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::string LongMonthNames[12] = {"January", "February", "March",     "April",
-                                      "May",     "June",     "July",      "August",
+    std::string LongMonthNames[12] = {"January", "February", "March", "April",
+                                      "May", "June", "July", "August",
                                       "September", "October", "November", "December"};
     std::string ShortDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    std::string LongDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+    std::string LongDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday",
                                    "Thursday", "Friday", "Saturday"};
 };
 

@@ -42,9 +42,9 @@ const std::set<std::string>& Destinations() {
 std::string RichTextToPlain(const std::string& rtf) {
     std::string out;
     int depth = 0;
-    int skipDepth = 0;          // while > 0, the group at this depth is being skipped
-    bool groupStart = false;    // the last token opened a group
-    int ucSkip = 1;             // fallback characters after \uN
+    int skipDepth = 0;        // while > 0, the group at this depth is being skipped
+    bool groupStart = false;  // the last token opened a group
+    int ucSkip = 1;           // fallback characters after \uN
     int pendingSkip = 0;
     const std::size_t n = rtf.size();
     auto emit = [&](const std::string& text) {
@@ -82,14 +82,20 @@ std::string RichTextToPlain(const std::string& rtf) {
             break;
         const char d = rtf[i];
         if (d == '\\' || d == '{' || d == '}') {
-            if (pendingSkip > 0) { --pendingSkip; continue; }
+            if (pendingSkip > 0) {
+                --pendingSkip;
+                continue;
+            }
             emit(std::string(1, d));
         } else if (d == '\'') {
             const int hi = i + 1 < n ? HexDigit(rtf[i + 1]) : -1;
             const int lo = i + 2 < n ? HexDigit(rtf[i + 2]) : -1;
             if (hi >= 0 && lo >= 0) {
                 i += 2;
-                if (pendingSkip > 0) { --pendingSkip; continue; }
+                if (pendingSkip > 0) {
+                    --pendingSkip;
+                    continue;
+                }
                 std::string ch;
                 AppendUtf8(ch, static_cast<unsigned long>(hi * 16 + lo));
                 emit(ch);

@@ -1,5 +1,8 @@
 #include "rtl/SysUtils.h"
 
+#include <langinfo.h>
+#include <locale.h>
+#include <wchar.h>
 #include <algorithm>
 #include <charconv>
 #include <clocale>
@@ -7,10 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
-#include <langinfo.h>
 #include <limits>
-#include <locale.h>
-#include <wchar.h>
 
 #include "rtl/DecimalDigits.h"
 #include "rtl/Exception.h"
@@ -137,11 +137,17 @@ bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings
         ++i;
     }
     std::size_t digits = 0;
-    while (i < n && t[i] >= '0' && t[i] <= '9') { plain.push_back(t[i++]); ++digits; }
+    while (i < n && t[i] >= '0' && t[i] <= '9') {
+        plain.push_back(t[i++]);
+        ++digits;
+    }
     if (i < n && t[i] == fs.DecimalSeparator) {
         plain.push_back('.');
         ++i;
-        while (i < n && t[i] >= '0' && t[i] <= '9') { plain.push_back(t[i++]); ++digits; }
+        while (i < n && t[i] >= '0' && t[i] <= '9') {
+            plain.push_back(t[i++]);
+            ++digits;
+        }
     }
     if (digits == 0) return false;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
@@ -149,7 +155,10 @@ bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings
         ++i;
         if (i < n && (t[i] == '+' || t[i] == '-')) plain.push_back(t[i++]);
         std::size_t expDigits = 0;
-        while (i < n && t[i] >= '0' && t[i] <= '9') { plain.push_back(t[i++]); ++expDigits; }
+        while (i < n && t[i] >= '0' && t[i] <= '9') {
+            plain.push_back(t[i++]);
+            ++expDigits;
+        }
         if (expDigits == 0) return false;
     }
     if (i != n) return false;

@@ -17,13 +17,16 @@ namespace veskin {
 // One argument of Format: a signed or unsigned integer, a floating-point value or text.
 class FormatArg {
 public:
-    enum class Kind { Int, UInt, Float, Str };
+    enum class Kind { Int,
+                      UInt,
+                      Float,
+                      Str };
 
     template <std::signed_integral T>
     FormatArg(T v) : FKind(Kind::Int), FInt(static_cast<std::int64_t>(v)) {}
     template <std::unsigned_integral T>
-        requires(!std::same_as<T, bool>)
-    FormatArg(T v) : FKind(Kind::UInt), FUInt(static_cast<std::uint64_t>(v)) {}
+    requires(!std::same_as<T, bool>)
+        FormatArg(T v) : FKind(Kind::UInt), FUInt(static_cast<std::uint64_t>(v)) {}
     FormatArg(bool v) : FKind(Kind::Int), FInt(v ? 1 : 0) {}
     template <std::floating_point T>
     FormatArg(T v) : FKind(Kind::Float), FFloat(static_cast<double>(v)) {}

@@ -28,14 +28,20 @@ namespace {
 
 bool IsSignedKind(TVarType t) {
     switch (t) {
-        case varShortInt: case varSmallint: case varInteger: case varInt64: return true;
+        case varShortInt:
+        case varSmallint:
+        case varInteger:
+        case varInt64: return true;
         default: return false;
     }
 }
 
 bool IsUnsignedKind(TVarType t) {
     switch (t) {
-        case varByte: case varWord: case varLongWord: case varUInt64: return true;
+        case varByte:
+        case varWord:
+        case varLongWord:
+        case varUInt64: return true;
         default: return false;
     }
 }
@@ -206,12 +212,30 @@ void Variant::CopyFrom(const Variant& other) {
 Variant::Variant(std::int32_t v) : FType(varInteger) { FInt = v; }
 Variant::Variant(std::int64_t v) : FType(varInt64) { FInt = v; }
 Variant::Variant(double v) : FType(varDouble) { FDouble = v; }
-Variant::Variant(bool v) : FType(varBoolean) { FInt = 0; FBool = v; }
-Variant::Variant(const WideString& v) { FOle = new WideString(v); FType = varOleStr; }
-Variant::Variant(WideString&& v) { FOle = new WideString(std::move(v)); FType = varOleStr; }
-Variant::Variant(const char16_t* v) { FOle = new WideString(v != nullptr ? v : u""); FType = varOleStr; }
-Variant::Variant(const AnsiString& v) { FStr = new AnsiString(v); FType = varString; }
-Variant::Variant(const char* v) { FStr = new AnsiString(v != nullptr ? v : ""); FType = varString; }
+Variant::Variant(bool v) : FType(varBoolean) {
+    FInt = 0;
+    FBool = v;
+}
+Variant::Variant(const WideString& v) {
+    FOle = new WideString(v);
+    FType = varOleStr;
+}
+Variant::Variant(WideString&& v) {
+    FOle = new WideString(std::move(v));
+    FType = varOleStr;
+}
+Variant::Variant(const char16_t* v) {
+    FOle = new WideString(v != nullptr ? v : u"");
+    FType = varOleStr;
+}
+Variant::Variant(const AnsiString& v) {
+    FStr = new AnsiString(v);
+    FType = varString;
+}
+Variant::Variant(const char* v) {
+    FStr = new AnsiString(v != nullptr ? v : "");
+    FType = varString;
+}
 
 Variant Variant::Null() {
     Variant r;
@@ -219,12 +243,12 @@ Variant Variant::Null() {
     return r;
 }
 
-#define VESKIN_INT_FACTORY(Name, Type, Code) \
-    Variant Variant::Name(Type v) {           \
-        Variant r;                            \
-        r.FType = Code;                       \
+#define VESKIN_INT_FACTORY(Name, Type, Code)   \
+    Variant Variant::Name(Type v) {            \
+        Variant r;                             \
+        r.FType = Code;                        \
         r.FInt = static_cast<std::int64_t>(v); \
-        return r;                             \
+        return r;                              \
     }
 
 VESKIN_INT_FACTORY(FromShortInt, std::int8_t, varShortInt)
@@ -507,11 +531,11 @@ IInterfacePtr Variant::AsInterface() const {
 }
 
 AnsiString Variant::VarTypeAsText(TVarType type) {
-    static const char* const kNames[] = {"Empty",   "Null",    "Smallint", "Integer", "Single",
-                                         "Double",  "Currency", "Date",    "OleStr",  "Dispatch",
-                                         "Error",   "Boolean", "Variant",  "Unknown", "Decimal",
-                                         "$000F",   "ShortInt", "Byte",    "Word",    "LongWord",
-                                         "Int64",   "UInt64"};
+    static const char* const kNames[] = {"Empty", "Null", "Smallint", "Integer", "Single",
+                                         "Double", "Currency", "Date", "OleStr", "Dispatch",
+                                         "Error", "Boolean", "Variant", "Unknown", "Decimal",
+                                         "$000F", "ShortInt", "Byte", "Word", "LongWord",
+                                         "Int64", "UInt64"};
     const TVarType base = type & varTypeMask;
     std::string name;
     if (base < sizeof(kNames) / sizeof(kNames[0])) name = kNames[base];

@@ -18,25 +18,25 @@ using TVarType = std::uint16_t;
 
 constexpr TVarType varEmpty = 0x0000;
 constexpr TVarType varNull = 0x0001;
-constexpr TVarType varSmallint = 0x0002;   // int16
-constexpr TVarType varInteger = 0x0003;    // int32
-constexpr TVarType varSingle = 0x0004;     // float
-constexpr TVarType varDouble = 0x0005;     // double
-constexpr TVarType varCurrency = 0x0006;   // int64 scaled by 10000
-constexpr TVarType varDate = 0x0007;       // days since 1899-12-30
-constexpr TVarType varOleStr = 0x0008;     // UTF-16 text
-constexpr TVarType varDispatch = 0x0009;   // automation object
-constexpr TVarType varError = 0x000A;      // result code
+constexpr TVarType varSmallint = 0x0002;  // int16
+constexpr TVarType varInteger = 0x0003;   // int32
+constexpr TVarType varSingle = 0x0004;    // float
+constexpr TVarType varDouble = 0x0005;    // double
+constexpr TVarType varCurrency = 0x0006;  // int64 scaled by 10000
+constexpr TVarType varDate = 0x0007;      // days since 1899-12-30
+constexpr TVarType varOleStr = 0x0008;    // UTF-16 text
+constexpr TVarType varDispatch = 0x0009;  // automation object
+constexpr TVarType varError = 0x000A;     // result code
 constexpr TVarType varBoolean = 0x000B;
-constexpr TVarType varVariant = 0x000C;    // only as array element type or by-reference target
-constexpr TVarType varUnknown = 0x000D;    // plain interface
-constexpr TVarType varShortInt = 0x0010;   // int8
-constexpr TVarType varByte = 0x0011;       // uint8
-constexpr TVarType varWord = 0x0012;       // uint16
-constexpr TVarType varLongWord = 0x0013;   // uint32
+constexpr TVarType varVariant = 0x000C;   // only as array element type or by-reference target
+constexpr TVarType varUnknown = 0x000D;   // plain interface
+constexpr TVarType varShortInt = 0x0010;  // int8
+constexpr TVarType varByte = 0x0011;      // uint8
+constexpr TVarType varWord = 0x0012;      // uint16
+constexpr TVarType varLongWord = 0x0013;  // uint32
 constexpr TVarType varInt64 = 0x0014;
 constexpr TVarType varUInt64 = 0x0015;
-constexpr TVarType varString = 0x0100;     // 8-bit text
+constexpr TVarType varString = 0x0100;  // 8-bit text
 constexpr TVarType varTypeMask = 0x0FFF;
 constexpr TVarType varArray = 0x2000;
 constexpr TVarType varByRef = 0x4000;
@@ -63,15 +63,15 @@ public:
     ~Variant();
 
     // Convenience constructors for the common kinds; use the factories below for the rest.
-    Variant(std::int32_t v);            // varInteger
-    Variant(std::int64_t v);            // varInt64
-    Variant(double v);                  // varDouble
-    Variant(bool v);                    // varBoolean
-    Variant(const WideString& v);       // varOleStr
-    Variant(WideString&& v);            // varOleStr, taking the text over
-    Variant(const char16_t* v);         // varOleStr
-    Variant(const AnsiString& v);       // varString
-    Variant(const char* v);             // varString
+    Variant(std::int32_t v);       // varInteger
+    Variant(std::int64_t v);       // varInt64
+    Variant(double v);             // varDouble
+    Variant(bool v);               // varBoolean
+    Variant(const WideString& v);  // varOleStr
+    Variant(WideString&& v);       // varOleStr, taking the text over
+    Variant(const char16_t* v);    // varOleStr
+    Variant(const AnsiString& v);  // varString
+    Variant(const char* v);        // varString
 
     static Variant Null();
     static Variant FromShortInt(std::int8_t v);
@@ -107,14 +107,14 @@ public:
     bool IsByRef() const { return (FType & varByRef) != 0; }
 
     // Raw access to the stored value; each requires the matching VarType (no conversion).
-    std::int64_t RawInt() const;          // any integer kind, error code, currency (scaled)
-    std::uint64_t RawUInt64() const;      // varUInt64
-    double RawDouble() const;             // varSingle (widened), varDouble, varDate
-    bool RawBool() const;                 // varBoolean
-    const WideString& RawOleStr() const;  // varOleStr
-    const AnsiString& RawString() const;  // varString
+    std::int64_t RawInt() const;                // any integer kind, error code, currency (scaled)
+    std::uint64_t RawUInt64() const;            // varUInt64
+    double RawDouble() const;                   // varSingle (widened), varDouble, varDate
+    bool RawBool() const;                       // varBoolean
+    const WideString& RawOleStr() const;        // varOleStr
+    const AnsiString& RawString() const;        // varString
     const IInterfacePtr& RawInterface() const;  // varDispatch, varUnknown
-    Variant* RefTarget() const;           // varByRef
+    Variant* RefTarget() const;                 // varByRef
     // The value a by-reference variant points at (itself when it is no reference).
     const Variant& Deref() const;
 
@@ -130,7 +130,7 @@ public:
     // Conversions with the framework's rules (see Variant.cpp). By-reference values are
     // followed. Failures raise EVariantTypeCastError naming both types, or
     // EVariantOverflowError when the value does not fit.
-    AnsiString AsString() const;    // null raises; empty gives ""
+    AnsiString AsString() const;  // null raises; empty gives ""
     WideString AsWideString() const;
     std::int32_t AsInteger() const;
     std::int64_t AsInt64() const;

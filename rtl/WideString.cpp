@@ -51,11 +51,17 @@ WideString AnsiToWide(std::string_view text) {
         int got = 0;
         bool ok = true;
         while (got < trail) {
-            if (j >= n) { ok = false; break; }
+            if (j >= n) {
+                ok = false;
+                break;
+            }
             const unsigned char c = static_cast<unsigned char>(text[j]);
             const unsigned char cLo = got == 0 ? lo : 0x80;
             const unsigned char cHi = got == 0 ? hi : 0xBF;
-            if (c < cLo || c > cHi) { ok = false; break; }
+            if (c < cLo || c > cHi) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (c & 0x3Fu);
             ++j;
             ++got;

@@ -1,8 +1,8 @@
 #pragma once
 // The logged-on user, the computer, its domain and primary domain controller, read
 // through the WinNT system-information object, and the WMI scripting library version.
-#include "rtl/Component.h"
 #include "platform/WinNTSystemInfo.h"
+#include "rtl/Component.h"
 
 namespace veskin {
 

@@ -47,7 +47,6 @@ void TWmiCredentials::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
 }
 
-
 ISWbemNamedValueSetPtr TWmiCredentials::BuildContext() const {
     if (FOptions->Count() == 0) return nullptr;
     IInterfacePtr obj;

@@ -184,7 +184,8 @@ TGetResult TWmiDataSet::GetRecord(TRecordBuffer* buffer, TGetMode mode, bool /*d
     }
     if (known) {
         if (FStore->Current() == nullptr) {
-            result = FStore->AtEnd() ? grEOF : FStore->AtStart() ? grBOF : grError;
+            result = FStore->AtEnd() ? grEOF : FStore->AtStart() ? grBOF
+                                                                 : grError;
         } else {
             holder->SetObject(FStore->Current()->WmiObject);
             holder->Position = FStore->CurrentIndex();

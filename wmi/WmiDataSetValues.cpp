@@ -31,19 +31,20 @@ Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name) {
 
 const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot) {
     return record.ValueCache.FindOrAdd(name, [&]() -> Variant {
-        // Hooks observe every Item and get_Value call, so hooked objects take the interface.
-        const auto* object = dynamic_cast<const WbemObject*>(record.WmiObject.get());
-        if (object == nullptr || object->Hooks())
-            return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
-        if (slot.Class != object->Class() || slot.Name != name) {
-            const int index = object->Class()->IndexOf(AnsiToWide(name));
-            if (index < 0) return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
-            slot.Class = object->Class();
-            slot.Name = name;
-            slot.Index = static_cast<std::size_t>(index);
-        }
-        return object->GetValue(slot.Index);
-    })->Value;
+                                // Hooks observe every Item and get_Value call, so hooked objects take the interface.
+                                const auto* object = dynamic_cast<const WbemObject*>(record.WmiObject.get());
+                                if (object == nullptr || object->Hooks())
+                                    return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
+                                if (slot.Class != object->Class() || slot.Name != name) {
+                                    const int index = object->Class()->IndexOf(AnsiToWide(name));
+                                    if (index < 0) return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
+                                    slot.Class = object->Class();
+                                    slot.Name = name;
+                                    slot.Index = static_cast<std::size_t>(index);
+                                }
+                                return object->GetValue(slot.Index);
+                            })
+        ->Value;
 }
 
 Variant WmiAutomationValue(const Variant& value) {

@@ -28,7 +28,7 @@ std::vector<GroupEntry> ParseGroup(std::string_view text);
 
 struct ShadowEntry {
     std::string Name;
-    std::string Password;              // "!..." or "*": locked; empty: none needed
+    std::string Password;                  // "!..." or "*": locked; empty: none needed
     std::optional<std::uint64_t> MaxDays;  // days a password stays valid
 };
 std::vector<ShadowEntry> ParseShadow(std::string_view text);

@@ -19,14 +19,35 @@ WbemClassPtr ComputerSystemClass() {
 
 std::uint32_t PcSystemTypeOfChassis(std::uint64_t chassisType) {
     switch (chassisType) {
-    case 3: case 4: case 5: case 6: case 7: case 13: case 15: case 16: case 24: case 35: case 36:
-        return 1;  // desktop
-    case 8: case 9: case 10: case 11: case 12: case 14: case 30: case 31: case 32:
-        return 2;  // mobile
-    case 17: case 23: case 28: case 29:
-        return 4;  // enterprise server
-    default:
-        return 0;  // unspecified
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+        case 13:
+        case 15:
+        case 16:
+        case 24:
+        case 35:
+        case 36:
+            return 1;  // desktop
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+        case 14:
+        case 30:
+        case 31:
+        case 32:
+            return 2;  // mobile
+        case 17:
+        case 23:
+        case 28:
+        case 29:
+            return 4;  // enterprise server
+        default:
+            return 0;  // unspecified
     }
 }
 

@@ -45,7 +45,7 @@ WbemObjectProducer EnumerateDiskDrives(std::shared_ptr<const NativeContext> cont
         for (const auto& entry : files.Entries(dir.substr(0, dir.size() - 1)))
             if (entry.rfind(name, 0) == 0 && files.ReadLine(dir + entry + "/partition")) ++partitions;
         row.Set("BytesPerSector", U32Value(sectorBytes));
-        std::vector<Variant> caps{Variant::FromInteger(3)};  // random access
+        std::vector<Variant> caps{Variant::FromInteger(3)};      // random access
         if (!readOnly) caps.push_back(Variant::FromInteger(4));  // supports writing
         if (removable) caps.push_back(Variant::FromInteger(7));  // supports removable media
         row.Set("Capabilities", Variant::ArrayOf(std::move(caps)));

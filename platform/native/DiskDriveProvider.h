@@ -16,7 +16,7 @@ WbemClassPtr DiskDriveClass();
 bool IsPhysicalDiskName(const std::string& name);
 
 struct PhysicalDisk {
-    std::string Name;      // "sda"
+    std::string Name;       // "sda"
     std::uint64_t Sectors;  // in 512-byte units
 };
 // The physical disks in the order of their Index (Win32_DiskDrive and the partitions'

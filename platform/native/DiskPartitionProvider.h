@@ -16,11 +16,11 @@ namespace veskin {
 WbemClassPtr DiskPartitionClass();
 
 struct DiskPartitionInfo {
-    std::string Disk;    // "sda"
-    std::string Name;    // "sda1"
+    std::string Disk;  // "sda"
+    std::string Name;  // "sda1"
     std::uint32_t DiskIndex = 0;
-    std::uint32_t Index = 0;   // place among the disk's partitions by number
-    std::uint32_t Number = 0;  // the kernel's partition number
+    std::uint32_t Index = 0;                            // place among the disk's partitions by number
+    std::uint32_t Number = 0;                           // the kernel's partition number
     std::optional<std::uint64_t> StartSector, Sectors;  // 512-byte units
     std::string DeviceID() const;
 };

@@ -10,10 +10,10 @@
 namespace veskin {
 
 struct InterfaceAddress {
-    std::string Interface;          // "eth0"
+    std::string Interface;  // "eth0"
     bool Ipv6 = false;
-    std::string Address;            // "192.0.2.10", "fe80::1" (without a zone)
-    std::uint32_t PrefixLength = 0; // from the netmask
+    std::string Address;             // "192.0.2.10", "fe80::1" (without a zone)
+    std::uint32_t PrefixLength = 0;  // from the netmask
 };
 
 using InterfaceAddressReader = std::function<std::vector<InterfaceAddress>()>;

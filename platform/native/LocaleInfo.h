@@ -8,10 +8,10 @@
 namespace veskin {
 
 struct LocaleInfo {
-    std::optional<std::uint32_t> LangId;  // 1033 for en-US
-    std::optional<std::string> LocaleHex; // "0409"
-    std::optional<std::string> Culture;   // "en-US"
-    std::optional<std::string> CodePage;  // "65001" for UTF-8
+    std::optional<std::uint32_t> LangId;   // 1033 for en-US
+    std::optional<std::string> LocaleHex;  // "0409"
+    std::optional<std::string> Culture;    // "en-US"
+    std::optional<std::string> CodePage;   // "65001" for UTF-8
 };
 
 // "C" and "POSIX" are English (United States); unknown languages leave LangId empty.

@@ -22,7 +22,7 @@ struct FsSpace {
     std::uint64_t AvailableBytes = 0;  // for unprivileged users, as Windows counts free space
     std::uint64_t BlockSize = 0;       // the fragment size the counts are in
     std::uint64_t Blocks = 0;
-    std::uint32_t NameMax = 0;         // longest file name
+    std::uint32_t NameMax = 0;  // longest file name
 };
 // The space of the file system at a path; nothing when it cannot be asked.
 using FsSpaceQuery = std::function<std::optional<FsSpace>(const std::string& path)>;

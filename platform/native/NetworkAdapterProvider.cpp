@@ -68,20 +68,20 @@ std::vector<NetAdapterInfo> ReadNetAdapters(const NativeContext& context) {
 
 std::optional<AdapterMedium> AdapterMediumOf(std::uint32_t arpType) {
     switch (arpType) {
-    case 1: return AdapterMedium{"Ethernet 802.3", 0};                  // ARPHRD_ETHER (Wi-Fi too, as on Windows)
-    case 6:
-    case 800: return AdapterMedium{"Token Ring 802.5", 1};              // ARPHRD_IEEE802, _IEEE802_TR
-    case 774: return AdapterMedium{"Fiber Distributed Data Interface (FDDI)", 2};
-    case 512:
-    case 513: return AdapterMedium{"Wide Area Network (WAN)", 3};       // PPP, Cisco HDLC
-    case 7: return AdapterMedium{"ARCNET", 6};
-    case 19: return AdapterMedium{"ATM", 8};
-    case 801:
-    case 802:
-    case 803: return AdapterMedium{"Wireless", 9};                      // 802.11 monitor interfaces
-    case 783: return AdapterMedium{"Infrared Wireless", 10};            // ARPHRD_IRDA
-    case 24: return AdapterMedium{"1394", 13};                          // ARPHRD_IEEE1394
-    default: return std::nullopt;
+        case 1: return AdapterMedium{"Ethernet 802.3", 0};  // ARPHRD_ETHER (Wi-Fi too, as on Windows)
+        case 6:
+        case 800: return AdapterMedium{"Token Ring 802.5", 1};  // ARPHRD_IEEE802, _IEEE802_TR
+        case 774: return AdapterMedium{"Fiber Distributed Data Interface (FDDI)", 2};
+        case 512:
+        case 513: return AdapterMedium{"Wide Area Network (WAN)", 3};  // PPP, Cisco HDLC
+        case 7: return AdapterMedium{"ARCNET", 6};
+        case 19: return AdapterMedium{"ATM", 8};
+        case 801:
+        case 802:
+        case 803: return AdapterMedium{"Wireless", 9};            // 802.11 monitor interfaces
+        case 783: return AdapterMedium{"Infrared Wireless", 10};  // ARPHRD_IRDA
+        case 24: return AdapterMedium{"1394", 13};                // ARPHRD_IEEE1394
+        default: return std::nullopt;
     }
 }
 
@@ -89,9 +89,9 @@ std::optional<std::uint32_t> NetConnectionStatusOf(const NetAdapterInfo& a) {
     if (!a.Flags) return std::nullopt;
     if (!a.IsUp()) return 0;  // Disconnected: switched off by the administrator
     const std::string state = a.OperState.value_or("");
-    if (state == "up") return 2;  // Connected
-    if (state == "dormant") return 8;  // Authenticating (802.1X, Wi-Fi association)
-    if (state == "notpresent") return 4;  // Hardware not present
+    if (state == "up") return 2;                                 // Connected
+    if (state == "dormant") return 8;                            // Authenticating (802.1X, Wi-Fi association)
+    if (state == "notpresent") return 4;                         // Hardware not present
     if (state == "down" || state == "lowerlayerdown") return 7;  // Media disconnected
     // "unknown" (loopback, tunnels): the carrier decides.
     if (a.Carrier) return *a.Carrier ? 2 : 7;

@@ -24,11 +24,11 @@ struct NetAdapterInfo {
     std::optional<std::uint32_t> Flags;    // IFF_* of "flags"
     std::optional<std::string> OperState;
     std::optional<bool> Carrier;
-    std::optional<std::string> Mac;        // as Windows writes it
+    std::optional<std::string> Mac;  // as Windows writes it
     std::optional<std::uint64_t> SpeedMbits;
     std::optional<std::uint64_t> Mtu;
-    bool Physical = false;                 // has a device link
-    std::optional<std::string> Driver;     // the device's driver module
+    bool Physical = false;                       // has a device link
+    std::optional<std::string> Driver;           // the device's driver module
     std::optional<std::string> Product, Vendor;  // udev's hardware database
     bool IsLoopback() const { return ArpType == 772u; }
     bool IsUp() const { return Flags && (*Flags & 0x1u); }

@@ -17,7 +17,8 @@ WbemClassPtr NetworkInterfaceClass() {
 
 PerfClock PerfClock::Now() {
     PerfClock c;
-    struct timespec mono {}, real {};
+    struct timespec mono {
+    }, real{};
     ::clock_gettime(CLOCK_MONOTONIC, &mono);
     ::clock_gettime(CLOCK_REALTIME, &real);
     c.MonotonicNs = static_cast<std::uint64_t>(mono.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(mono.tv_nsec);

@@ -17,7 +17,9 @@ std::optional<std::uint32_t> Hex32(std::string_view text) {
     if (text.empty() || text.size() > 8) return std::nullopt;
     std::uint32_t v = 0;
     for (char c : text) {
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                             : c >= 'A' && c <= 'F'   ? c - 'A' + 10
+                                                                      : -1;
         if (d < 0) return std::nullopt;
         v = v * 16 + static_cast<std::uint32_t>(d);
     }
@@ -92,7 +94,8 @@ ResolverConfig ParseResolvConf(std::string_view text) {
             for (std::size_t i = 1; i < f.size() && f[i][0] != '#'; ++i) config.Search.emplace_back(f[i]);
         }
     }
-    config.Domain = domain ? domain : config.Search.empty() ? std::nullopt : std::optional<std::string>(config.Search[0]);
+    config.Domain = domain ? domain : config.Search.empty() ? std::nullopt
+                                                            : std::optional<std::string>(config.Search[0]);
     return config;
 }
 

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
+#include "platform/WbemObject.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/LocaleInfo.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/SystemParsers.h"
 #include "platform/native/TextFields.h"
-#include "platform/WbemObject.h"
 
 namespace veskin {
 

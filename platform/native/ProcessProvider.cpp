@@ -36,17 +36,17 @@ std::uint32_t WindowsPriority(std::int64_t nice, std::int64_t kernelPriority) {
 
 std::uint32_t ExecutionStateOf(char state) {
     switch (state) {
-    case 'R': return 3;  // Running
-    case 'S':
-    case 'D':
-    case 'I':
-    case 'W': return 4;  // Blocked (waiting)
-    case 'T':
-    case 't': return 8;  // Stopped
-    case 'Z':
-    case 'X':
-    case 'x': return 7;  // Terminated
-    default: return 1;   // Other
+        case 'R': return 3;  // Running
+        case 'S':
+        case 'D':
+        case 'I':
+        case 'W': return 4;  // Blocked (waiting)
+        case 'T':
+        case 't': return 8;  // Stopped
+        case 'Z':
+        case 'X':
+        case 'x': return 7;  // Terminated
+        default: return 1;   // Other
     }
 }
 
@@ -126,9 +126,7 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
 
     std::optional<std::uint64_t> vmPeak, vmSize, vmHwm, vmRss, rssAnon, vmSwap, threads;
     if (auto text = reads.Status ? files.Read(dir + "status", 16384) : std::nullopt)
-        ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm},
-                               {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap},
-                               {"Threads", &threads}});
+        ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm}, {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap}, {"Threads", &threads}});
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
     if (auto text = reads.Io ? files.Read(dir + "io", 4096) : std::nullopt)
         ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});

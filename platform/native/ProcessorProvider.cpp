@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/WbemObject.h"
 #include "platform/native/ClassSchema.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/TextFields.h"
-#include "platform/WbemObject.h"
 
 namespace veskin {
 

@@ -110,7 +110,8 @@ WbemObjectProducer EnumerateServices(std::shared_ptr<const NativeContext> contex
         row.Set("PathName", StrValue(unit.ExecStart.empty() ? std::nullopt : std::optional<std::string>(unit.ExecStart)));
         row.Set("ProcessId", U32Value(pid.value_or(0)));  // 0 for a stopped service, as Windows gives it
         row.Set("ServiceType", StrValue("Own Process"));
-        row.Set("StartMode", StrValue(masked ? "Disabled" : enabled.count(unitName) ? "Auto" : "Manual"));
+        row.Set("StartMode", StrValue(masked ? "Disabled" : enabled.count(unitName) ? "Auto"
+                                                                                    : "Manual"));
         row.Set("Started", BoolValue(pid.has_value()));
         row.Set("State", StrValue(pid ? "Running" : "Stopped"));
         row.Set("Status", StrValue("OK"));

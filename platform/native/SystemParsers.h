@@ -23,10 +23,10 @@ struct CpuTimes {
 
 struct ProcStat {
     std::optional<CpuTimes> All;
-    std::vector<CpuTimes> Cpus;  // in the file's order
-    std::optional<std::uint64_t> BootTime;     // btime, seconds since 1970 UTC
-    std::optional<std::uint64_t> Interrupts;   // first number of "intr"
-    std::optional<std::uint64_t> SoftIrqs;     // first number of "softirq"
+    std::vector<CpuTimes> Cpus;               // in the file's order
+    std::optional<std::uint64_t> BootTime;    // btime, seconds since 1970 UTC
+    std::optional<std::uint64_t> Interrupts;  // first number of "intr"
+    std::optional<std::uint64_t> SoftIrqs;    // first number of "softirq"
     std::optional<std::uint64_t> ContextSwitches;
     std::optional<std::uint64_t> ProcessesCreated;
     std::optional<std::uint64_t> ProcsRunning;

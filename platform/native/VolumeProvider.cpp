@@ -73,7 +73,8 @@ WbemObjectPtr ReadVolume(const NativeContext& context, const MountEntry& mount, 
     const WbemClassPtr& cls = VolumeClass();
     ValueRow row(cls);
     const std::uint32_t driveType = DriveTypeOf(files, mount);
-    const char* description = driveType == 2 ? "Removable Disk" : driveType == 5 ? "CD-ROM Disc" : "Local Fixed Disk";
+    const char* description = driveType == 2 ? "Removable Disk" : driveType == 5 ? "CD-ROM Disc"
+                                                                                 : "Local Fixed Disk";
     row.Set("Access", U16Value(0));  // unknown
     row.Set("Caption", StrValue(mount.MountPoint));
     row.Set("CreationClassName", StrValue("Win32_LogicalDisk"));

@@ -61,7 +61,6 @@ const std::map<std::uint32_t, const char*>& ComTexts() {
     return texts;
 }
 
-
 // The WinRM client's and the WS-Management service's codes (facility 0x33).
 const std::map<std::uint32_t, const char*>& WinrmTexts() {
     static const std::map<std::uint32_t, const char*> texts = {

@@ -14,9 +14,23 @@ bool ElementVarType(VARTYPE vt, TVarType& type) {
         case VT_INT: type = varInteger; return true;
         case VT_UINT: type = varLongWord; return true;
         case VT_DECIMAL: type = varDouble; return true;
-        case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4:
-        case VT_I8: case VT_UI8: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
-        case VT_BSTR: case VT_BOOL: case VT_ERROR: case VT_DISPATCH: case VT_UNKNOWN:
+        case VT_I1:
+        case VT_UI1:
+        case VT_I2:
+        case VT_UI2:
+        case VT_I4:
+        case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DATE:
+        case VT_BSTR:
+        case VT_BOOL:
+        case VT_ERROR:
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
             type = static_cast<TVarType>(vt);
             return true;
         default:
@@ -165,20 +179,62 @@ HRESULT VariantToOle(const Variant& source, VARIANT& target) {
     switch (v.VarType()) {
         case varEmpty: V_VT(&target) = VT_EMPTY; break;
         case varNull: V_VT(&target) = VT_NULL; break;
-        case varShortInt: V_VT(&target) = VT_I1; V_I1(&target) = static_cast<CHAR>(v.RawInt()); break;
-        case varByte: V_VT(&target) = VT_UI1; V_UI1(&target) = static_cast<BYTE>(v.RawInt()); break;
-        case varSmallint: V_VT(&target) = VT_I2; V_I2(&target) = static_cast<SHORT>(v.RawInt()); break;
-        case varWord: V_VT(&target) = VT_UI2; V_UI2(&target) = static_cast<USHORT>(v.RawInt()); break;
-        case varInteger: V_VT(&target) = VT_I4; V_I4(&target) = static_cast<LONG>(v.RawInt()); break;
-        case varLongWord: V_VT(&target) = VT_UI4; V_UI4(&target) = static_cast<ULONG>(v.RawInt()); break;
-        case varInt64: V_VT(&target) = VT_I8; V_I8(&target) = v.RawInt(); break;
-        case varUInt64: V_VT(&target) = VT_UI8; V_UI8(&target) = v.RawUInt64(); break;
-        case varSingle: V_VT(&target) = VT_R4; V_R4(&target) = static_cast<FLOAT>(v.RawDouble()); break;
-        case varDouble: V_VT(&target) = VT_R8; V_R8(&target) = v.RawDouble(); break;
-        case varCurrency: V_VT(&target) = VT_CY; V_CY(&target).int64 = v.RawInt(); break;
-        case varDate: V_VT(&target) = VT_DATE; V_DATE(&target) = v.RawDouble(); break;
-        case varBoolean: V_VT(&target) = VT_BOOL; V_BOOL(&target) = v.RawBool() ? -1 : 0; break;
-        case varError: V_VT(&target) = VT_ERROR; V_ERROR(&target) = static_cast<SCODE>(v.RawInt()); break;
+        case varShortInt:
+            V_VT(&target) = VT_I1;
+            V_I1(&target) = static_cast<CHAR>(v.RawInt());
+            break;
+        case varByte:
+            V_VT(&target) = VT_UI1;
+            V_UI1(&target) = static_cast<BYTE>(v.RawInt());
+            break;
+        case varSmallint:
+            V_VT(&target) = VT_I2;
+            V_I2(&target) = static_cast<SHORT>(v.RawInt());
+            break;
+        case varWord:
+            V_VT(&target) = VT_UI2;
+            V_UI2(&target) = static_cast<USHORT>(v.RawInt());
+            break;
+        case varInteger:
+            V_VT(&target) = VT_I4;
+            V_I4(&target) = static_cast<LONG>(v.RawInt());
+            break;
+        case varLongWord:
+            V_VT(&target) = VT_UI4;
+            V_UI4(&target) = static_cast<ULONG>(v.RawInt());
+            break;
+        case varInt64:
+            V_VT(&target) = VT_I8;
+            V_I8(&target) = v.RawInt();
+            break;
+        case varUInt64:
+            V_VT(&target) = VT_UI8;
+            V_UI8(&target) = v.RawUInt64();
+            break;
+        case varSingle:
+            V_VT(&target) = VT_R4;
+            V_R4(&target) = static_cast<FLOAT>(v.RawDouble());
+            break;
+        case varDouble:
+            V_VT(&target) = VT_R8;
+            V_R8(&target) = v.RawDouble();
+            break;
+        case varCurrency:
+            V_VT(&target) = VT_CY;
+            V_CY(&target).int64 = v.RawInt();
+            break;
+        case varDate:
+            V_VT(&target) = VT_DATE;
+            V_DATE(&target) = v.RawDouble();
+            break;
+        case varBoolean:
+            V_VT(&target) = VT_BOOL;
+            V_BOOL(&target) = v.RawBool() ? -1 : 0;
+            break;
+        case varError:
+            V_VT(&target) = VT_ERROR;
+            V_ERROR(&target) = static_cast<SCODE>(v.RawInt());
+            break;
         case varOleStr: return BStrInto(v.RawOleStr(), target);
         case varString: return BStrInto(AnsiToWide(v.RawString()), target);
         case varDispatch:

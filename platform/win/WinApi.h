@@ -17,7 +17,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <wbemdisp.h>
+#include <windows.h>

@@ -19,10 +19,10 @@ gss_OID InnerMechanism(GssWire wire) {
 
 gss_OID WireMechanism(GssWire wire) {
     switch (wire) {
-    case GssWire::SpnegoKerberos:
-    case GssWire::SpnegoNtlm: return &SpnegoOid;
-    case GssWire::Kerberos: return gss_mech_krb5;
-    case GssWire::Ntlm: return &NtlmOid;
+        case GssWire::SpnegoKerberos:
+        case GssWire::SpnegoNtlm: return &SpnegoOid;
+        case GssWire::Kerberos: return gss_mech_krb5;
+        case GssWire::Ntlm: return &NtlmOid;
     }
     return &SpnegoOid;
 }

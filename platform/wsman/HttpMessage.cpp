@@ -186,76 +186,76 @@ HttpResponseParser::Result HttpResponseParser::Parse() {
     std::string_view line;
     for (;;) {
         switch (FStage) {
-        case Stage::StatusLine:
-        case Stage::Headers: {
-            const std::size_t before = FPos;
-            if (!ReadLine(line)) {
-                if (FHeaderBytes + FBuffer.size() - FPos > MaxHeaderBytes)
-                    return Fail("the response headers are too long");
+            case Stage::StatusLine:
+            case Stage::Headers: {
+                const std::size_t before = FPos;
+                if (!ReadLine(line)) {
+                    if (FHeaderBytes + FBuffer.size() - FPos > MaxHeaderBytes)
+                        return Fail("the response headers are too long");
+                    return Result::NeedMore;
+                }
+                FHeaderBytes += FPos - before;
+                if (FHeaderBytes > MaxHeaderBytes) return Fail("the response headers are too long");
+                if (FStage == Stage::StatusLine) {
+                    if (!ParseStatusLine(line)) return Fail("not an HTTP response");
+                    FStage = Stage::Headers;
+                } else if (line.empty()) {
+                    return HeadersComplete();
+                } else if (!ParseHeaderLine(line)) {
+                    return Fail("malformed header line");
+                }
+                break;
+            }
+            case Stage::Body:
+            case Stage::ChunkData: {
+                const std::size_t take = std::min(FRemaining, FBuffer.size() - FPos);
+                FResponse.Body.append(FBuffer, FPos, take);
+                FPos += take;
+                FRemaining -= take;
+                if (FRemaining > 0) return Result::NeedMore;
+                if (FStage == Stage::Body) {
+                    FStage = Stage::Done;
+                    return Result::Done;
+                }
+                FStage = Stage::ChunkDataEnd;
+                break;
+            }
+            case Stage::ChunkSize:
+                if (!ReadLine(line)) {
+                    if (FBuffer.size() - FPos > 1024) return Fail("malformed chunk size");
+                    return Result::NeedMore;
+                }
+                if (!ParseHex(line, FRemaining)) return Fail("malformed chunk size");
+                if (FRemaining > MaxBodyBytes - FResponse.Body.size()) return Fail("the response body is too large");
+                FStage = FRemaining == 0 ? Stage::Trailers : Stage::ChunkData;
+                break;
+            case Stage::ChunkDataEnd:
+                if (!ReadLine(line)) {
+                    if (FBuffer.size() - FPos >= 2) return Fail("chunk without its line end");
+                    return Result::NeedMore;
+                }
+                if (!line.empty()) return Fail("chunk longer than its size");
+                FStage = Stage::ChunkSize;
+                break;
+            case Stage::Trailers:
+                if (!ReadLine(line)) {
+                    if (FBuffer.size() - FPos > MaxHeaderBytes) return Fail("the trailers are too long");
+                    return Result::NeedMore;
+                }
+                if (line.empty()) {
+                    FStage = Stage::Done;
+                    return Result::Done;
+                }
+                break;
+            case Stage::ToEof:
+                FResponse.Body.append(FBuffer, FPos, std::string::npos);
+                FPos = FBuffer.size();
+                if (FResponse.Body.size() > MaxBodyBytes) return Fail("the response body is too large");
                 return Result::NeedMore;
-            }
-            FHeaderBytes += FPos - before;
-            if (FHeaderBytes > MaxHeaderBytes) return Fail("the response headers are too long");
-            if (FStage == Stage::StatusLine) {
-                if (!ParseStatusLine(line)) return Fail("not an HTTP response");
-                FStage = Stage::Headers;
-            } else if (line.empty()) {
-                return HeadersComplete();
-            } else if (!ParseHeaderLine(line)) {
-                return Fail("malformed header line");
-            }
-            break;
-        }
-        case Stage::Body:
-        case Stage::ChunkData: {
-            const std::size_t take = std::min(FRemaining, FBuffer.size() - FPos);
-            FResponse.Body.append(FBuffer, FPos, take);
-            FPos += take;
-            FRemaining -= take;
-            if (FRemaining > 0) return Result::NeedMore;
-            if (FStage == Stage::Body) {
-                FStage = Stage::Done;
+            case Stage::Done:
                 return Result::Done;
-            }
-            FStage = Stage::ChunkDataEnd;
-            break;
-        }
-        case Stage::ChunkSize:
-            if (!ReadLine(line)) {
-                if (FBuffer.size() - FPos > 1024) return Fail("malformed chunk size");
-                return Result::NeedMore;
-            }
-            if (!ParseHex(line, FRemaining)) return Fail("malformed chunk size");
-            if (FRemaining > MaxBodyBytes - FResponse.Body.size()) return Fail("the response body is too large");
-            FStage = FRemaining == 0 ? Stage::Trailers : Stage::ChunkData;
-            break;
-        case Stage::ChunkDataEnd:
-            if (!ReadLine(line)) {
-                if (FBuffer.size() - FPos >= 2) return Fail("chunk without its line end");
-                return Result::NeedMore;
-            }
-            if (!line.empty()) return Fail("chunk longer than its size");
-            FStage = Stage::ChunkSize;
-            break;
-        case Stage::Trailers:
-            if (!ReadLine(line)) {
-                if (FBuffer.size() - FPos > MaxHeaderBytes) return Fail("the trailers are too long");
-                return Result::NeedMore;
-            }
-            if (line.empty()) {
-                FStage = Stage::Done;
-                return Result::Done;
-            }
-            break;
-        case Stage::ToEof:
-            FResponse.Body.append(FBuffer, FPos, std::string::npos);
-            FPos = FBuffer.size();
-            if (FResponse.Body.size() > MaxBodyBytes) return Fail("the response body is too large");
-            return Result::NeedMore;
-        case Stage::Done:
-            return Result::Done;
-        case Stage::Failed:
-            return Result::Error;
+            case Stage::Failed:
+                return Result::Error;
         }
     }
 }

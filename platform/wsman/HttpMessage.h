@@ -20,7 +20,9 @@ std::string BuildHttpRequest(const std::string& method, const std::string& path,
 
 class HttpResponseParser {
 public:
-    enum class Result { NeedMore, Done, Error };
+    enum class Result { NeedMore,
+                        Done,
+                        Error };
 
     // Limits that keep a hostile server from exhausting memory.
     static constexpr std::size_t MaxHeaderBytes = 64 * 1024;
@@ -42,7 +44,16 @@ public:
     std::string_view Pending() const { return std::string_view(FBuffer).substr(FPos); }
 
 private:
-    enum class Stage { StatusLine, Headers, Body, ChunkSize, ChunkData, ChunkDataEnd, Trailers, ToEof, Done, Failed };
+    enum class Stage { StatusLine,
+                       Headers,
+                       Body,
+                       ChunkSize,
+                       ChunkData,
+                       ChunkDataEnd,
+                       Trailers,
+                       ToEof,
+                       Done,
+                       Failed };
 
     Result Parse();
     bool ReadLine(std::string_view& line);

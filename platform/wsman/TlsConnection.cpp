@@ -101,26 +101,26 @@ WsmanCertificate Describe(X509* cert) {
 // The reason of a failed certificate check in plain words.
 std::string Reason(long result, X509* cert, const WsmanCertificate& info, const std::string& host) {
     switch (result) {
-    case X509_V_ERR_CERT_HAS_EXPIRED:
-        return "the certificate has expired (valid until " + info.NotAfter + ")";
-    case X509_V_ERR_CERT_NOT_YET_VALID:
-        return "the certificate is not valid yet";
-    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
-        return "the certificate is self-signed and not trusted";
-    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
-        return "the certificate's chain ends in a self-signed root that is not trusted";
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
-    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-        return "the certificate's issuer (" + info.Issuer + ") is not trusted";
-    case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH: {
-        const std::string cn = CommonName(cert);
-        return "the certificate is for another name (" + (cn.empty() ? info.Subject : "CN=" + cn) + ", not " +
-               host + ")";
-    }
-    default:
-        return std::string("the certificate was not accepted: ") + X509_verify_cert_error_string(result);
+        case X509_V_ERR_CERT_HAS_EXPIRED:
+            return "the certificate has expired (valid until " + info.NotAfter + ")";
+        case X509_V_ERR_CERT_NOT_YET_VALID:
+            return "the certificate is not valid yet";
+        case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+            return "the certificate is self-signed and not trusted";
+        case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+            return "the certificate's chain ends in a self-signed root that is not trusted";
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+            return "the certificate's issuer (" + info.Issuer + ") is not trusted";
+        case X509_V_ERR_HOSTNAME_MISMATCH:
+        case X509_V_ERR_IP_ADDRESS_MISMATCH: {
+            const std::string cn = CommonName(cert);
+            return "the certificate is for another name (" + (cn.empty() ? info.Subject : "CN=" + cn) + ", not " +
+                   host + ")";
+        }
+        default:
+            return std::string("the certificate was not accepted: ") + X509_verify_cert_error_string(result);
     }
 }
 
@@ -146,19 +146,19 @@ TlsConnection::~TlsConnection() {
 
 IoStatus TlsConnection::WaitFor(int result, const Deadline& deadline) {
     switch (SSL_get_error(FHandles->Ssl, result)) {
-    case SSL_ERROR_WANT_READ:
-        return PollUntil(FSocket->Fd(), false, deadline) ? IoStatus::Ok : IoStatus::TimedOut;
-    case SSL_ERROR_WANT_WRITE:
-        return PollUntil(FSocket->Fd(), true, deadline) ? IoStatus::Ok : IoStatus::TimedOut;
-    case SSL_ERROR_ZERO_RETURN:
-        return IoStatus::Closed;
-    case SSL_ERROR_SYSCALL:
-        FError = errno ? std::strerror(errno) : "the connection ended";
-        ERR_clear_error();
-        return IoStatus::Closed;
-    default:
-        FError = OpenSslErrors();
-        return IoStatus::Failed;
+        case SSL_ERROR_WANT_READ:
+            return PollUntil(FSocket->Fd(), false, deadline) ? IoStatus::Ok : IoStatus::TimedOut;
+        case SSL_ERROR_WANT_WRITE:
+            return PollUntil(FSocket->Fd(), true, deadline) ? IoStatus::Ok : IoStatus::TimedOut;
+        case SSL_ERROR_ZERO_RETURN:
+            return IoStatus::Closed;
+        case SSL_ERROR_SYSCALL:
+            FError = errno ? std::strerror(errno) : "the connection ended";
+            ERR_clear_error();
+            return IoStatus::Closed;
+        default:
+            FError = OpenSslErrors();
+            return IoStatus::Failed;
     }
 }
 

@@ -22,9 +22,9 @@ bool StartsWith(const std::string& text, std::string_view prefix) {
 
 const char* MechanismName(WsmanMechanism mechanism) {
     switch (mechanism) {
-    case WsmanMechanism::Kerberos: return "Kerberos";
-    case WsmanMechanism::Ntlm: return "NTLM";
-    case WsmanMechanism::Negotiate: break;
+        case WsmanMechanism::Kerberos: return "Kerberos";
+        case WsmanMechanism::Ntlm: return "NTLM";
+        case WsmanMechanism::Negotiate: break;
     }
     return "Negotiate";
 }

@@ -9,15 +9,17 @@
 
 namespace veskin {
 
-enum class WsmanMechanism { Negotiate, Kerberos, Ntlm };
+enum class WsmanMechanism { Negotiate,
+                            Kerberos,
+                            Ntlm };
 
 // "Negotiate", "Kerberos", "NTLM".
 const char* MechanismName(WsmanMechanism mechanism);
 
 struct WsmanAccount {
     WsmanMechanism Mechanism = WsmanMechanism::Negotiate;
-    std::string Domain;     // from the authority or the user name; empty when neither gives one
-    std::string User;       // the bare user name; empty: the caller's own Kerberos credentials
+    std::string Domain;  // from the authority or the user name; empty when neither gives one
+    std::string User;    // the bare user name; empty: the caller's own Kerberos credentials
     std::string Password;
     std::string Principal;  // the service principal of "kerberos:"; empty: HTTP/<host>
 

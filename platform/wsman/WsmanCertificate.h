@@ -7,7 +7,7 @@
 namespace veskin {
 
 struct WsmanCertificate {
-    std::string Subject;      // "CN=host,O=..." (RFC 2253)
+    std::string Subject;  // "CN=host,O=..." (RFC 2253)
     std::string Issuer;
     std::string NotAfter;     // "Mar  7 18:49:07 2031 GMT"
     std::string Fingerprint;  // SHA-256, "AA:BB:..."

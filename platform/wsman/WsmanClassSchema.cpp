@@ -19,14 +19,22 @@ struct TypeName {
 };
 
 constexpr TypeName TypeNames[] = {
-    {"boolean", wbemCimtypeBoolean}, {"string", wbemCimtypeString},
-    {"char16", wbemCimtypeChar16},   {"uint8", wbemCimtypeUint8},
-    {"sint8", wbemCimtypeSint8},     {"uint16", wbemCimtypeUint16},
-    {"sint16", wbemCimtypeSint16},   {"uint32", wbemCimtypeUint32},
-    {"sint32", wbemCimtypeSint32},   {"uint64", wbemCimtypeUint64},
-    {"sint64", wbemCimtypeSint64},   {"datetime", wbemCimtypeDatetime},
-    {"real32", wbemCimtypeReal32},   {"real64", wbemCimtypeReal64},
-    {"reference", wbemCimtypeReference}, {"object", wbemCimtypeObject},
+    {"boolean", wbemCimtypeBoolean},
+    {"string", wbemCimtypeString},
+    {"char16", wbemCimtypeChar16},
+    {"uint8", wbemCimtypeUint8},
+    {"sint8", wbemCimtypeSint8},
+    {"uint16", wbemCimtypeUint16},
+    {"sint16", wbemCimtypeSint16},
+    {"uint32", wbemCimtypeUint32},
+    {"sint32", wbemCimtypeSint32},
+    {"uint64", wbemCimtypeUint64},
+    {"sint64", wbemCimtypeSint64},
+    {"datetime", wbemCimtypeDatetime},
+    {"real32", wbemCimtypeReal32},
+    {"real64", wbemCimtypeReal64},
+    {"reference", wbemCimtypeReference},
+    {"object", wbemCimtypeObject},
     {"instance", wbemCimtypeObject},
 };
 

@@ -22,8 +22,8 @@ public:
 };
 
 struct WsmanDecodeContext {
-    std::string Server;             // the computer name that object paths show
-    WideString NameSpace;           // "root\cimv2"
+    std::string Server;    // the computer name that object paths show
+    WideString NameSpace;  // "root\cimv2"
     WsmanSchemaSource* Schemas = nullptr;
     // For XmlFragment rows (a query with a select list): the query's class, with only
     // the selected properties (null when no schema is known), and its name.

@@ -118,107 +118,120 @@ bool DiagnoseWsman(const WsmanDiagnosisRequest& request, const std::function<voi
     std::string mechanism;
     const auto advise = [&](HRESULT hr, const std::string& detail) { return AdviceFor(hr, detail, endpoint, mechanism); };
 
-    if (!ladder.Step("computer name", WsmanStepKind::Connection, [&](std::string& outcome) {
-            if (!ParseWsmanEndpoint(request.Computer, endpoint)) {
-                SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "\"" + request.Computer + "\" is no computer name or address");
-                return WSMAN_E_NAME_NOT_RESOLVED;
-            }
-            outcome = endpoint.Url();
-            return S_OK;
-        }, advise))
+    if (!ladder.Step(
+            "computer name", WsmanStepKind::Connection, [&](std::string& outcome) {
+                if (!ParseWsmanEndpoint(request.Computer, endpoint)) {
+                    SetErrorDetail(WSMAN_E_NAME_NOT_RESOLVED, "\"" + request.Computer + "\" is no computer name or address");
+                    return WSMAN_E_NAME_NOT_RESOLVED;
+                }
+                outcome = endpoint.Url();
+                return S_OK;
+            },
+            advise))
         return false;
 
-    if (!ladder.Step("name resolution", WsmanStepKind::Connection, [&](std::string& outcome) {
-            std::vector<std::string> addresses;
-            const HRESULT hr = ResolveAddresses(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs), addresses);
-            outcome = Join(addresses);
-            return hr;
-        }, advise))
+    if (!ladder.Step(
+            "name resolution", WsmanStepKind::Connection, [&](std::string& outcome) {
+                std::vector<std::string> addresses;
+                const HRESULT hr = ResolveAddresses(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs), addresses);
+                outcome = Join(addresses);
+                return hr;
+            },
+            advise))
         return false;
 
     std::unique_ptr<SocketConnection> socket;
     const std::string connect = "TCP connect to port " + std::to_string(endpoint.Port);
-    if (!ladder.Step(connect, WsmanStepKind::Connection, [&](std::string& outcome) {
-            socket = std::make_unique<SocketConnection>();
-            const HRESULT hr = socket->Connect(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs));
-            outcome = "connected";
-            return hr;
-        }, advise))
+    if (!ladder.Step(
+            connect, WsmanStepKind::Connection, [&](std::string& outcome) {
+                socket = std::make_unique<SocketConnection>();
+                const HRESULT hr = socket->Connect(endpoint.Host, endpoint.Port, Deadline(timeouts.ConnectMs));
+                outcome = "connected";
+                return hr;
+            },
+            advise))
         return false;
 
     if (endpoint.Tls &&
-        !ladder.Step("TLS handshake and certificate", WsmanStepKind::Connection, [&](std::string& outcome) {
-            TlsConnection tls(std::move(socket));
-            const HRESULT hr = tls.Handshake(endpoint.Host, endpoint.HostIsAddress(), Deadline(timeouts.ConnectMs));
-            const WsmanCertificate& peer = tls.PeerCertificate();
-            outcome = peer.Subject + ", valid until " + peer.NotAfter + ", SHA-256 " + peer.Fingerprint;
-            return hr;
-        }, advise))
+        !ladder.Step(
+            "TLS handshake and certificate", WsmanStepKind::Connection, [&](std::string& outcome) {
+                TlsConnection tls(std::move(socket));
+                const HRESULT hr = tls.Handshake(endpoint.Host, endpoint.HostIsAddress(), Deadline(timeouts.ConnectMs));
+                const WsmanCertificate& peer = tls.PeerCertificate();
+                outcome = peer.Subject + ", valid until " + peer.NotAfter + ", SHA-256 " + peer.Fingerprint;
+                return hr;
+            },
+            advise))
         return false;
 
     // What the server says it is, and what it offers to a request without an account.
     WsmanTransport anonymous(endpoint, {}, timeouts);
-    if (!ladder.Step("WS-Management Identify (no account)", WsmanStepKind::Connection, [&](std::string& outcome) {
-            HttpResponse response;
-            HRESULT hr = anonymous.PostAnonymous(WsmanIdentifyRequest(), {{"WSMANIDENTIFY", "unauthenticated"}}, response);
-            if (Failed(hr)) return hr;
-            if (response.Status != 200 && response.Status != 401) {
-                hr = response.Status == 404 ? WSMAN_E_HTTP_NOT_FOUND
-                     : response.Status < 500 ? WSMAN_E_HTTP_BAD_REQUEST
-                                             : WSMAN_E_HTTP_SERVER_ERROR;
-                SetErrorDetail(hr, "the server answered HTTP " + std::to_string(response.Status) + " to Identify");
-                return hr;
-            }
-            WsmanIdentity identity;
-            if (response.Status == 200 && Succeeded(DecodeIdentifyResponse(response.Body, identity)))
-                outcome = identity.ProductVendor + " " + identity.ProductVersion + ", protocol " + identity.ProtocolVersion;
-            else
-                outcome = "no identity without an account (HTTP " + std::to_string(response.Status) + ")";
-            hr = anonymous.PostAnonymous({}, {}, response);
-            if (Failed(hr)) return hr;
-            outcome += "; offers " + (response.Status == 401 ? OfferedSchemesText(response) : std::string("access without an account"));
-            return S_OK;
-        }, advise))
+    if (!ladder.Step(
+            "WS-Management Identify (no account)", WsmanStepKind::Connection, [&](std::string& outcome) {
+                HttpResponse response;
+                HRESULT hr = anonymous.PostAnonymous(WsmanIdentifyRequest(), {{"WSMANIDENTIFY", "unauthenticated"}}, response);
+                if (Failed(hr)) return hr;
+                if (response.Status != 200 && response.Status != 401) {
+                    hr = response.Status == 404  ? WSMAN_E_HTTP_NOT_FOUND
+                         : response.Status < 500 ? WSMAN_E_HTTP_BAD_REQUEST
+                                                 : WSMAN_E_HTTP_SERVER_ERROR;
+                    SetErrorDetail(hr, "the server answered HTTP " + std::to_string(response.Status) + " to Identify");
+                    return hr;
+                }
+                WsmanIdentity identity;
+                if (response.Status == 200 && Succeeded(DecodeIdentifyResponse(response.Body, identity)))
+                    outcome = identity.ProductVendor + " " + identity.ProductVersion + ", protocol " + identity.ProtocolVersion;
+                else
+                    outcome = "no identity without an account (HTTP " + std::to_string(response.Status) + ")";
+                hr = anonymous.PostAnonymous({}, {}, response);
+                if (Failed(hr)) return hr;
+                outcome += "; offers " + (response.Status == 401 ? OfferedSchemesText(response) : std::string("access without an account"));
+                return S_OK;
+            },
+            advise))
         return false;
 
     auto transport = std::make_unique<WsmanTransport>(endpoint, request.Credentials, timeouts);
     WsmanTransport* account = transport.get();
-    bool authenticated = ladder.Step("authentication", WsmanStepKind::Authentication, [&](std::string& outcome) {
+    bool authenticated = ladder.Step(
+        "authentication", WsmanStepKind::Authentication, [&](std::string& outcome) {
         const HRESULT hr = account->Authenticate();
         mechanism = account->Mechanism();
         outcome = mechanism.empty() ? "the server asked for no account" : mechanism + " accepted";
-        return hr;
-    }, [&](HRESULT hr, const std::string& detail) {
+        return hr; }, [&](HRESULT hr, const std::string& detail) {
         mechanism = account->Mechanism();
-        return AdviceFor(hr, detail, endpoint, mechanism.empty() ? detail : mechanism);
-    });
+        return AdviceFor(hr, detail, endpoint, mechanism.empty() ? detail : mechanism); });
     if (const std::string note = account->KerberosNote(); !note.empty()) ladder.Note("Kerberos alone", note);
     if (!authenticated) return false;
 
     const WideString ns = WbemRepository::NormaliseNamespace(AnsiToWide(request.NameSpace));
     auto session = std::make_shared<WsmanSession>(std::move(transport), ns, timeouts);
-    if (!ladder.Step("namespace " + request.NameSpace, WsmanStepKind::Query, [&](std::string& outcome) {
-            WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE WHERE Name = ''", {}, {}});
-            WbemObjectPtr first;
-            const HRESULT hr = probe.Next(first);
-            outcome = "reachable";
-            return hr;
-        }, advise))
+    if (!ladder.Step(
+            "namespace " + request.NameSpace, WsmanStepKind::Query, [&](std::string& outcome) {
+                WsmanEnumeration probe(session, {"SELECT * FROM __NAMESPACE WHERE Name = ''", {}, {}});
+                WbemObjectPtr first;
+                const HRESULT hr = probe.Next(first);
+                outcome = "reachable";
+                return hr;
+            },
+            advise))
         return false;
 
-    return ladder.Step("query", WsmanStepKind::Query, [&](std::string& outcome) {
-        WsmanEnumeration results(session, {request.Query, {}, {}});
-        long count = 0;
-        for (;;) {
-            WbemObjectPtr object;
-            const HRESULT hr = results.Next(object);
-            if (Failed(hr)) return hr;
-            if (hr == S_FALSE) break;
-            ++count;
-        }
-        outcome = std::to_string(count) + (count == 1 ? " object" : " objects");
-        return S_OK;
-    }, advise);
+    return ladder.Step(
+        "query", WsmanStepKind::Query, [&](std::string& outcome) {
+            WsmanEnumeration results(session, {request.Query, {}, {}});
+            long count = 0;
+            for (;;) {
+                WbemObjectPtr object;
+                const HRESULT hr = results.Next(object);
+                if (Failed(hr)) return hr;
+                if (hr == S_FALSE) break;
+                ++count;
+            }
+            outcome = std::to_string(count) + (count == 1 ? " object" : " objects");
+            return S_OK;
+        },
+        advise);
 }
 
 }  // namespace veskin

@@ -18,18 +18,20 @@ struct WsmanDiagnosisRequest {
 };
 
 // What a step checks: reaching the computer, the account, or WMI itself.
-enum class WsmanStepKind { Connection, Authentication, Query };
+enum class WsmanStepKind { Connection,
+                           Authentication,
+                           Query };
 
 struct WsmanDiagnosisStep {
-    std::string Name;     // "name resolution", "TCP connect to port 5985", ...
+    std::string Name;  // "name resolution", "TCP connect to port 5985", ...
     WsmanStepKind Kind = WsmanStepKind::Connection;
     bool Passed = false;
-    bool Note = false;    // told for information; it neither passes nor fails the ladder
+    bool Note = false;  // told for information; it neither passes nor fails the ladder
     long Milliseconds = 0;
     std::string Outcome;  // what was found, or the failure's code ("80070005: ") and detail
     HRESULT Code = S_OK;  // on failure: its code, and what the failing layer recorded
     std::string Detail;
-    std::string Advice;   // on failure: the most likely cause and what to change
+    std::string Advice;  // on failure: the most likely cause and what to change
 };
 
 // Runs the ladder, handing each step to report as it ends; true when every step passed.

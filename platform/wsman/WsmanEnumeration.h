@@ -15,7 +15,7 @@ namespace veskin {
 
 struct WsmanQuery {
     std::string Wql;
-    std::string ClassName;           // after FROM; empty when not known
+    std::string ClassName;             // after FROM; empty when not known
     std::vector<WideString> Selected;  // the select list; empty for "SELECT *"
 };
 

@@ -144,9 +144,11 @@ bool FaultFromTree(const XmlNode& envelope, HRESULT& code, std::string& message)
 
     // A fault is a failure whatever its detail says: a code that is no failure code (a
     // server's or a forger's) gives way to the next source.
-    code = Failed(wmiCode) ? wmiCode : Failed(wsmanCode) ? wsmanCode : CodeFromSubcode(subcode, faultDetail);
+    code = Failed(wmiCode) ? wmiCode : Failed(wsmanCode) ? wsmanCode
+                                                         : CodeFromSubcode(subcode, faultDetail);
     if (!Failed(code)) code = WSMAN_E_HTTP_SERVER_ERROR;
-    message = !wmiMessage.empty() ? wmiMessage : !wsmanMessage.empty() ? wsmanMessage : reason;
+    message = !wmiMessage.empty() ? wmiMessage : !wsmanMessage.empty() ? wsmanMessage
+                                                                       : reason;
     return true;
 }
 

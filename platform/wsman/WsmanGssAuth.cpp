@@ -30,10 +30,10 @@ public:
     std::string Scheme() const override { return FWire == GssWire::Kerberos ? "Kerberos" : "Negotiate"; }
     std::string Description() const override {
         switch (FWire) {
-        case GssWire::SpnegoKerberos: return "Kerberos (Negotiate)";
-        case GssWire::SpnegoNtlm: return "NTLM (Negotiate)";
-        case GssWire::Kerberos: return "Kerberos";
-        case GssWire::Ntlm: return "NTLM";
+            case GssWire::SpnegoKerberos: return "Kerberos (Negotiate)";
+            case GssWire::SpnegoNtlm: return "NTLM (Negotiate)";
+            case GssWire::Kerberos: return "Kerberos";
+            case GssWire::Ntlm: return "NTLM";
         }
         return "Negotiate";
     }
@@ -227,10 +227,10 @@ private:
     std::vector<unsigned char> FBinding;
     std::unique_ptr<GssContext> FContext;
     bool FComplete = false;
-    std::string FPending;         // the token for the next request
-    bool FKerberosProven = false; // Kerberos alone reached the service once
-    std::string FServerRefusal;   // why the current mechanism failed
-    std::string FKerberosFailure; // why Negotiate did not use Kerberos
+    std::string FPending;          // the token for the next request
+    bool FKerberosProven = false;  // Kerberos alone reached the service once
+    std::string FServerRefusal;    // why the current mechanism failed
+    std::string FKerberosFailure;  // why Negotiate did not use Kerberos
 };
 
 }  // namespace

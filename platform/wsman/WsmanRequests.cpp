@@ -14,7 +14,7 @@ namespace {
 // "uuid:" and a random (version 4) UUID.
 std::string NewMessageId() {
     thread_local std::mt19937_64 random{std::random_device{}()};
-    const std::uint64_t hi = (random() & ~0xF000ull) | 0x4000ull;  // version 4
+    const std::uint64_t hi = (random() & ~0xF000ull) | 0x4000ull;        // version 4
     const std::uint64_t lo = (random() & ~(3ull << 62)) | (2ull << 62);  // RFC 4122 variant
     char buf[48];
     std::snprintf(buf, sizeof buf, "uuid:%08x-%04x-%04x-%04x-%012llx",
@@ -108,7 +108,8 @@ std::string WsmanEnumerateRequest(const std::string& to, const std::string& reso
     const std::string body =
         "<n:Enumerate><w:OptimizeEnumeration/><w:MaxElements>" + std::to_string(WsmanMaxElements) +
         "</w:MaxElements><w:EnumerationMode>EnumerateObjectAndEPR</w:EnumerationMode>"
-        "<w:Filter Dialect=\"" + std::string(wsns::WqlDialect) + "\">" + Escaped(wql) +
+        "<w:Filter Dialect=\"" +
+        std::string(wsns::WqlDialect) + "\">" + Escaped(wql) +
         "</w:Filter></n:Enumerate>";
     return Envelope(to, resourceUri, wsns::ActionEnumerate, timeoutMs, {}, {}, body);
 }

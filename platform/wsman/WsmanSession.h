@@ -56,7 +56,7 @@ private:
     WsmanTimeouts FTimeouts;
     std::string FServer;
     std::string FUrl;
-    std::mutex FLock;  // one request at a time; guards the schema cache too
+    std::mutex FLock;                                        // one request at a time; guards the schema cache too
     std::map<std::string, WbemClassPtr, TextLess> FSchemas;  // by class name, any case
     bool FSchemaMissing = false;
 };

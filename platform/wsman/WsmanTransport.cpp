@@ -84,7 +84,8 @@ HRESULT WsmanTransport::State::ChooseAuth(bool probe) {
         if (!Endpoint.Tls) {
             SetErrorDetail(WSMAN_E_UNENCRYPTED_REFUSED,
                            "the server offers only Basic authentication, which would send the password readable "
-                           "over plain HTTP; use HTTPS (https://" + Endpoint.Host + ":5986)");
+                           "over plain HTTP; use HTTPS (https://" +
+                               Endpoint.Host + ":5986)");
             AuthChosen = false;
             return WSMAN_E_UNENCRYPTED_REFUSED;
         }

@@ -26,7 +26,7 @@ struct HttpResponse {
 };
 
 struct WsmanCredentials {
-    std::string User;       // "user", "DOMAIN\\user" or "user@REALM"; empty: no account
+    std::string User;  // "user", "DOMAIN\\user" or "user@REALM"; empty: no account
     std::string Password;
     std::string Authority;  // "ntlmdomain:DOMAIN", "kerberos:principal" or empty
 };

@@ -1,6 +1,7 @@
 // POSIX locale calls over the Windows national-language support.
 #include "rtl/win/posix/langinfo.h"
 
+#include <algorithm>
 #include <string>
 
 #include "rtl/WideString.h"
@@ -17,8 +18,8 @@ struct VeskinPosixLocale {
 
 namespace {
 
-const char* const CMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                 "July",    "August",   "September", "October", "November", "December"};
+const char* const CMonths[12] = {"January", "February", "March", "April", "May", "June",
+                                 "July", "August", "September", "October", "November", "December"};
 const char* const CDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 void FillC(VeskinPosixLocale& loc, bool utf8) {
@@ -51,6 +52,18 @@ std::wstring Info(const std::wstring& name, LCTYPE type) {
 
 // A Windows date or time picture ("dd/MM/yyyy", "HH:mm:ss", "h:mm:ss tt") in the
 // strftime letters the run-time converts from.
+// d, dd, ddd, dddd: day number, two-digit day, short and long weekday name.
+const char* DayPicture(std::size_t run) {
+    static const char* const forms[] = {"%-d", "%d", "%a", "%A"};
+    return forms[std::min<std::size_t>(run, 4) - 1];
+}
+
+// M, MM, MMM, MMMM: month number, two-digit month, short and long month name.
+const char* MonthPicture(std::size_t run) {
+    static const char* const forms[] = {"%-m", "%m", "%b", "%B"};
+    return forms[std::min<std::size_t>(run, 4) - 1];
+}
+
 std::string PictureToStrftime(const std::wstring& picture) {
     std::string out;
     for (std::size_t i = 0; i < picture.size();) {
@@ -65,8 +78,8 @@ std::string PictureToStrftime(const std::wstring& picture) {
         std::size_t run = 1;
         while (i + run < picture.size() && picture[i + run] == c) ++run;
         switch (c) {
-            case L'd': out += run == 1 ? "%-d" : run == 2 ? "%d" : run == 3 ? "%a" : "%A"; break;
-            case L'M': out += run == 1 ? "%-m" : run == 2 ? "%m" : run == 3 ? "%b" : "%B"; break;
+            case L'd': out += DayPicture(run); break;
+            case L'M': out += MonthPicture(run); break;
             case L'y': out += run <= 2 ? "%y" : "%Y"; break;
             case L'h': out += run == 1 ? "%-I" : "%I"; break;
             case L'H': out += run == 1 ? "%-H" : "%H"; break;

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "app/CsvExport.h"
-#include "rtl/RichText.h"
 #include "app/StringGrid.h"
+#include "rtl/RichText.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace veskin {
@@ -29,7 +29,9 @@ TEST(CsvCell, QuotesAsTheFormatRequires) {
     EXPECT_EQ(CsvCell("x \"y\", z"), "\"x \"\"y\"\", z\"");
     EXPECT_EQ(CsvCell("12"), "12");
     // With a comma, CR LF pairs become character 11; lone CR or LF stay.
-    EXPECT_EQ(CsvCell("a,b\r\nc\rd\ne"), "\"a,b\x0b" "c\rd\ne\"");
+    EXPECT_EQ(CsvCell("a,b\r\nc\rd\ne"),
+              "\"a,b\x0b"
+              "c\rd\ne\"");
     // Without a comma, line breaks are written unchanged and the text is not quoted.
     EXPECT_EQ(CsvCell("line1\r\nline2"), "line1\r\nline2");
     // Mark-up is written as it is; rich text as its plain text.

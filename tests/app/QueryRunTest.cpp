@@ -2,10 +2,10 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include "app/LabeledEdit.h"
 #include "app/Memo.h"
@@ -28,8 +28,7 @@ protected:
                      {PropertyDef(u"Name", wbemCimtypeString, false, {KeyQualifier()}),
                       PropertyDef(u"Size", wbemCimtypeUint32)});
         for (int i = 1; i <= 5; ++i)
-            Wmi.AddInstance(u"root\\cimv2", u"Win32_Thing", {{u"Name", W(("thing" + std::to_string(i)).c_str())},
-                                                             {u"Size", i * 10}});
+            Wmi.AddInstance(u"root\\cimv2", u"Win32_Thing", {{u"Name", W(("thing" + std::to_string(i)).c_str())}, {u"Size", i * 10}});
         Form = std::make_unique<TForm1>();
         Form->show();
         QApplication::processEvents();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -8,9 +11,6 @@
 #include <QTimer>
 #include <set>
 #include <string>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/SaveDialog.h"
 #include "tests/app/AppTestSupport.h"

@@ -47,9 +47,15 @@ TEST(GuidTest, RejectsMalformedText) {
 
 class Dummy : public ISWbemSecurity {
 public:
-    HRESULT get_ImpersonationLevel(std::int32_t& l) override { l = 0; return S_OK; }
+    HRESULT get_ImpersonationLevel(std::int32_t& l) override {
+        l = 0;
+        return S_OK;
+    }
     HRESULT put_ImpersonationLevel(std::int32_t) override { return S_OK; }
-    HRESULT get_AuthenticationLevel(std::int32_t& l) override { l = 0; return S_OK; }
+    HRESULT get_AuthenticationLevel(std::int32_t& l) override {
+        l = 0;
+        return S_OK;
+    }
     HRESULT put_AuthenticationLevel(std::int32_t) override { return S_OK; }
 };
 

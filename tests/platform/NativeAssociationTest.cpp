@@ -51,12 +51,7 @@ TEST(NativeAssociations, TheComputerAndItsProcesses) {
     EXPECT_EQ(Val(whole[0], "Model"), "Model 7");
     // Each WHERE keyword narrows the associations or the objects at their other end.
     const std::pair<const char*, std::size_t> narrowed[] = {
-        {" WHERE AssocClass = Win32_SystemProcesses", 1}, {" WHERE AssocClass = CIM_Component", 1},
-        {" WHERE AssocClass = Win32_NetworkAdapterSetting", 0}, {" WHERE ResultClass = CIM_System", 1},
-        {" WHERE ResultClass = Win32_Process", 0}, {" WHERE Role = PartComponent", 1}, {" WHERE Role = GroupComponent", 0},
-        {" WHERE ResultRole = GroupComponent", 1}, {" WHERE ResultRole = PartComponent", 0},
-        {" WHERE RequiredAssocQualifier = Association", 1}, {" WHERE RequiredAssocQualifier = Dynamic", 0},
-        {" WHERE RequiredQualifier = Association", 0}};
+        {" WHERE AssocClass = Win32_SystemProcesses", 1}, {" WHERE AssocClass = CIM_Component", 1}, {" WHERE AssocClass = Win32_NetworkAdapterSetting", 0}, {" WHERE ResultClass = CIM_System", 1}, {" WHERE ResultClass = Win32_Process", 0}, {" WHERE Role = PartComponent", 1}, {" WHERE Role = GroupComponent", 0}, {" WHERE ResultRole = GroupComponent", 1}, {" WHERE ResultRole = PartComponent", 0}, {" WHERE RequiredAssocQualifier = Association", 1}, {" WHERE RequiredAssocQualifier = Dynamic", 0}, {" WHERE RequiredQualifier = Association", 0}};
     for (const auto& [where, count] : narrowed)
         EXPECT_EQ(All(s.Services, ("ASSOCIATORS OF " + process + where).c_str()).size(), count) << where;
     auto keys = All(s.Services, ("ASSOCIATORS OF " + process + " WHERE KeysOnly").c_str());

@@ -29,7 +29,7 @@ TEST(NativeHardware, ComputerSystemFromFixture) {
     EXPECT_EQ(Val(cs[0], "PCSystemType"), "2");  // chassis 10: a notebook
     EXPECT_EQ(Val(cs[0], "NumberOfLogicalProcessors"), "2");
     EXPECT_EQ(Val(cs[0], "NumberOfProcessors"), "1");
-    EXPECT_EQ(Val(cs[0], "HypervisorPresent"), "FALSE");  // no "hypervisor" flag
+    EXPECT_EQ(Val(cs[0], "HypervisorPresent"), "FALSE");   // no "hypervisor" flag
     EXPECT_EQ(Val(cs[0], "__DERIVATION"), "<type 8204>");  // an array
     EXPECT_EQ(Val(cs[0], "UserName"), "<null>");
     EXPECT_NE(Val(cs[0], "TotalPhysicalMemory"), "<null>");

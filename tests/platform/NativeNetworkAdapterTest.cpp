@@ -23,9 +23,7 @@ namespace veskin {
 namespace {
 
 std::vector<InterfaceAddress> FixtureAddresses() {
-    return {{"lo", false, "127.0.0.1", 8},          {"eth0", false, "192.168.1.20", 24},
-            {"lo", true, "::1", 128},               {"eth0", true, "fe80::5054:ff:fe12:3456", 64},
-            {"eth0:1", false, "192.168.1.21", 24},  {"wlan7", false, "10.9.9.9", 8}};
+    return {{"lo", false, "127.0.0.1", 8}, {"eth0", false, "192.168.1.20", 24}, {"lo", true, "::1", 128}, {"eth0", true, "fe80::5054:ff:fe12:3456", 64}, {"eth0:1", false, "192.168.1.21", 24}, {"wlan7", false, "10.9.9.9", 8}};
 }
 
 Service ConnectWithAddresses(const char* tree) {
@@ -39,7 +37,7 @@ TEST(NativeNetworkAdapters, AdaptersFromFixture) {
     const auto& lo = adapters[0];
     EXPECT_EQ(Val(lo, "NetConnectionID"), "lo");
     EXPECT_EQ(Val(lo, "AdapterType"), "<null>");
-    EXPECT_EQ(Val(lo, "MACAddress"), "<null>");  // all zeros
+    EXPECT_EQ(Val(lo, "MACAddress"), "<null>");      // all zeros
     EXPECT_EQ(Val(lo, "NetConnectionStatus"), "2");  // state "unknown", carrier up
     EXPECT_EQ(Val(lo, "PhysicalAdapter"), "FALSE");
     const auto& eth0 = adapters[1];
@@ -116,8 +114,8 @@ TEST(NativeNetworkAdapters, ConfigurationsFromFixture) {
     EXPECT_EQ(Val(eth1, "IPEnabled"), "FALSE");
     EXPECT_EQ(Items(eth1, "IPAddress"), "<null>");
     EXPECT_EQ(Items(eth1, "DefaultIPGateway"), "<null>");  // its default route is down
-    EXPECT_EQ(Val(eth1, "DHCPEnabled"), "<null>");  // no lease: static or unknown
-    EXPECT_EQ(Val(eth1, "MTU"), "<null>");  // settings of IP only where IP is bound
+    EXPECT_EQ(Val(eth1, "DHCPEnabled"), "<null>");         // no lease: static or unknown
+    EXPECT_EQ(Val(eth1, "MTU"), "<null>");                 // settings of IP only where IP is bound
     EXPECT_EQ(All(s.Services, "SELECT Index FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = TRUE").size(), 2u);
 
     // Damaged routes, resolver and lease files give nothing; a lease whose address the
@@ -226,7 +224,8 @@ TEST(NativeNetworkAdaptersRealSystem, AgreesWithTheKernel) {
     }
     for (const auto& c : All(s.Services, "SELECT * FROM Win32_NetworkAdapterConfiguration")) {
         const std::string name = Val(All(s.Services, ("SELECT NetConnectionID FROM Win32_NetworkAdapter WHERE DeviceID = '" +
-                                                        Val(c, "Index") + "'").c_str())
+                                                      Val(c, "Index") + "'")
+                                                         .c_str())
                                          .at(0),
                                      "NetConnectionID");
         std::set<std::string> reported;

@@ -82,8 +82,9 @@ TEST(NativeParsers, KeyValueFilesTolerateTruncation) {
 }
 
 TEST(NativeParsers, ProcStatUptimeLoadAvgAndCpuColumns) {
-    auto s = ParseProcStat("cpu  1 2 3 4 5 6 7 8 9 10\ncpu0 1 2 3 4\ncpu1 1 x 3 4\ncpu2 1 2\n"
-                           "intr 99 1 2\nbtime 1700000000\nbtime\nctxt abc\n");
+    auto s = ParseProcStat(
+        "cpu  1 2 3 4 5 6 7 8 9 10\ncpu0 1 2 3 4\ncpu1 1 x 3 4\ncpu2 1 2\n"
+        "intr 99 1 2\nbtime 1700000000\nbtime\nctxt abc\n");
     ASSERT_TRUE(s.All);
     EXPECT_EQ(s.All->Total(), 36u);  // guest columns are part of user time already
     ASSERT_EQ(s.Cpus.size(), 1u);
@@ -130,8 +131,9 @@ TEST(NativeParsers, DiskStatsNetDevAndLinkSpeed) {
     EXPECT_EQ(d[0].WriteMs, 8u);
     EXPECT_EQ(d[0].WeightedMs, 11u);
 
-    auto n = ParseNetDev("Inter-|   Receive |  Transmit\n face |bytes|bytes\n"
-                         "  eth0: 10 2 3 4 0 0 0 1 20 5 6 7 0 0 0 0\n  bad: 1 2 3\nlo:1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
+    auto n = ParseNetDev(
+        "Inter-|   Receive |  Transmit\n face |bytes|bytes\n"
+        "  eth0: 10 2 3 4 0 0 0 1 20 5 6 7 0 0 0 0\n  bad: 1 2 3\nlo:1 1 0 0 0 0 0 0 1 1 0 0 0 0 0 0\n");
     ASSERT_EQ(n.size(), 2u);
     EXPECT_EQ(n[0].Name, "eth0");
     EXPECT_EQ(n[0].RxMulticast, 1u);

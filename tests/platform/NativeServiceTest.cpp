@@ -13,10 +13,10 @@
 #include "platform/native/LogicalDiskProvider.h"
 #include "platform/native/MemoryProvider.h"
 #include "platform/native/NativeService.h"
+#include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/OperatingSystemProvider.h"
 #include "platform/native/ProcessProvider.h"
 #include "platform/native/ProcessorProvider.h"
-#include "platform/native/NetworkInterfaceProvider.h"
 #include "platform/native/TextFields.h"
 #include "tests/platform/NativeTestSupport.h"
 
@@ -64,7 +64,8 @@ void ExpectDeliveredForms(const WbemObjectPtr& obj) {
 
 // "Name=value" with the value's kind: "MaxLen=i256", "Units=s100 nanoseconds", "key=bTrue".
 std::string QualifierText(const WbemQualifierDef& q) {
-    const char kind = q.Value.VarType() == varBoolean ? 'b' : q.Value.VarType() == varInteger ? 'i' : 's';
+    const char kind = q.Value.VarType() == varBoolean ? 'b' : q.Value.VarType() == varInteger ? 'i'
+                                                                                              : 's';
     return WideToAnsi(q.Name) + "=" + kind + q.Value.AsString();
 }
 
@@ -122,9 +123,7 @@ TEST(NativeSchema, EveryServedClassIsBuiltFromItsDataFile) {
 
     // The files carry the documented classes whole (so a damaged file shows here).
     const std::map<std::string, std::size_t> counts = {
-        {"Win32_OperatingSystem", 66}, {"Win32_Process", 45}, {"Win32_PerfFormattedData_PerfDisk_LogicalDisk", 32},
-        {"Win32_PerfFormattedData_PerfOS_Memory", 39}, {"Win32_PerfFormattedData_PerfOS_Processor", 24},
-        {"Win32_PerfRawData_Tcpip_NetworkInterface", 26}};
+        {"Win32_OperatingSystem", 66}, {"Win32_Process", 45}, {"Win32_PerfFormattedData_PerfDisk_LogicalDisk", 32}, {"Win32_PerfFormattedData_PerfOS_Memory", 39}, {"Win32_PerfFormattedData_PerfOS_Processor", 24}, {"Win32_PerfRawData_Tcpip_NetworkInterface", 26}};
     for (const auto& [name, count] : counts) EXPECT_EQ(NativeSchemaClass(name)->PropertyCount(), count) << name;
     auto expectProperty = [](const char* cls, const char* prop, const char* text) {
         const WbemPropertyDef* p = FindProperty(NativeSchemaClass(cls), prop);
@@ -155,8 +154,8 @@ TEST(NativeSchema, FaultyLinesAreReportedWithTheirNumbers) {
                                                 "Bad string Units=\"open\n"
                                                 "Worse string =3 Big=4294967296\n");
     EXPECT_EQ(parsed.Errors, (std::vector<std::string>{"line 5: Lonely has no type", "line 6: unknown type uint128",
-                                                        "line 7: id appears twice", "line 8: unterminated quote",
-                                                        "line 9: bad qualifier =3", "line 9: bad qualifier Big=4294967296"}));
+                                                       "line 7: id appears twice", "line 8: unterminated quote",
+                                                       "line 9: bad qualifier =3", "line 9: bad qualifier Big=4294967296"}));
     ASSERT_EQ(parsed.Class->PropertyCount(), 3u);  // Id, Tags and Worse
     EXPECT_EQ(PropertyText(*FindProperty(parsed.Class, "Id")), "Id uint32 CIMTYPE=suint32 key=bTrue");
     EXPECT_TRUE(parsed.Class->Properties()[0].IsKey());
@@ -285,7 +284,7 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(bp[0], "CommandLine"), "<null>");
     EXPECT_EQ(Val(bp[0], "ReadTransferCount"), "<null>");
     EXPECT_EQ(Val(bp[0], "WorkingSetSize"), "<null>");  // negative rss
-    EXPECT_EQ(Val(bp[0], "CreationDate"), "<null>");   // no boot time
+    EXPECT_EQ(Val(bp[0], "CreationDate"), "<null>");    // no boot time
 }
 
 TEST(NativeService, ProcessesAreReadWhenReachedAndVanishedOnesSkipped) {
@@ -416,7 +415,7 @@ TEST(NativeService, FormattedProcessorShares) {
     auto idleTotal = ByName(idle, "_Total");
     EXPECT_EQ(Val(idleTotal, "C1TransitionsPersec"), "150");
     EXPECT_EQ(Val(idleTotal, "PercentC1Time"), "35");  // (0.4 + 1.0) s of 2 x 2 s
-    a.CStates.erase(1);  // cpu1 had no counters before: it has no interval yet
+    a.CStates.erase(1);                                // cpu1 had no counters before: it has no interval yet
     EXPECT_EQ(Val(ByName(BuildProcessors({a, b, 2.0}), "1"), "PercentC1Time"), "<null>");
 
     // From the folders: POLL left out, state10 after state3, the third state and deeper in C3.
@@ -444,8 +443,7 @@ TEST(NativeService, FormattedDiskRatesAndSpace) {
     NativeContext context(FixtureRoot("native-basic"));
     DiskSample a = ParseDiskStats("8 1 sda1 100 0 1000 50 200 0 4000 300 0 100 400\n8 16 sdb 0 0 0 0 0 0 0 0 0 0 0\n");
     DiskSample b = ParseDiskStats("8 1 sda1 300 0 3000 250 400 0 8000 500 2 600 1400\n8 16 sdb 10 0 80 5 0 0 0 0 0 5 5\n");
-    std::vector<MountEntry> mounts = {{"/dev/sda1", "/", "ext4"}, {"/dev/sdb", "/boot", "vfat"},
-                                      {"/dev/sdz", "/gone", "ext4"}};
+    std::vector<MountEntry> mounts = {{"/dev/sda1", "/", "ext4"}, {"/dev/sdb", "/boot", "vfat"}, {"/dev/sdz", "/gone", "ext4"}};
     auto space = [](const std::string& path) -> std::optional<FsSpace> {
         if (path.find("gone") != std::string::npos) return std::nullopt;
         return FsSpace{100ull << 20, 25ull << 20};
@@ -459,9 +457,9 @@ TEST(NativeService, FormattedDiskRatesAndSpace) {
     EXPECT_EQ(Val(root, "DiskWriteBytesPersec"), std::to_string(4000 * 512 / 2));
     EXPECT_EQ(Val(root, "DiskTransfersPersec"), "200");
     EXPECT_EQ(Val(root, "AvgDiskBytesPerRead"), std::to_string(2000 * 512 / 200));
-    EXPECT_EQ(Val(root, "PercentDiskReadTime"), "10");   // 200 ms of 2000
-    EXPECT_EQ(Val(root, "PercentDiskTime"), "50");       // weighted 1000 ms
-    EXPECT_EQ(Val(root, "PercentIdleTime"), "75");       // busy 500 ms
+    EXPECT_EQ(Val(root, "PercentDiskReadTime"), "10");  // 200 ms of 2000
+    EXPECT_EQ(Val(root, "PercentDiskTime"), "50");      // weighted 1000 ms
+    EXPECT_EQ(Val(root, "PercentIdleTime"), "75");      // busy 500 ms
     EXPECT_EQ(Val(root, "CurrentDiskQueueLength"), "2");
     EXPECT_EQ(Val(root, "FreeMegabytes"), "25");
     EXPECT_EQ(Val(root, "PercentFreeSpace"), "25");
@@ -481,8 +479,9 @@ TEST(NativeService, FormattedDiskRatesAndSpace) {
 }
 
 TEST(NativeService, FormattedMemory) {
-    auto meminfo = ParseKeyValues("MemAvailable: 2048 kB\nCached: 1000 kB\nBuffers: 24 kB\n"
-                                  "CommitLimit: 400 kB\nCommitted_AS: 100 kB\n");
+    auto meminfo = ParseKeyValues(
+        "MemAvailable: 2048 kB\nCached: 1000 kB\nBuffers: 24 kB\n"
+        "CommitLimit: 400 kB\nCommitted_AS: 100 kB\n");
     SamplePair<VmStatSample> vm{ParseKeyValues("pgfault 100\npswpin 0\npswpout 4\n"),
                                 ParseKeyValues("pgfault 300\npswpin 10\npswpout 2\n"), 0.5};
     std::uint64_t peak = 0;

@@ -55,13 +55,13 @@ inline std::vector<WbemObjectPtr> All(const ISWbemServicesPtr& services, const c
 inline std::string Val(const WbemObjectPtr& obj, const char* name) {
     Variant v = obj->GetValue(W(name));
     switch (v.VarType()) {
-    case varNull: return "<null>";
-    case varOleStr: return WideToAnsi(v.RawOleStr());
-    case varBoolean: return v.RawBool() ? "TRUE" : "FALSE";
-    case varSmallint:
-    case varInteger:
-    case varByte: return std::to_string(v.RawInt());
-    default: return "<type " + std::to_string(v.VarType()) + ">";
+        case varNull: return "<null>";
+        case varOleStr: return WideToAnsi(v.RawOleStr());
+        case varBoolean: return v.RawBool() ? "TRUE" : "FALSE";
+        case varSmallint:
+        case varInteger:
+        case varByte: return std::to_string(v.RawInt());
+        default: return "<type " + std::to_string(v.VarType()) + ">";
     }
 }
 
@@ -74,7 +74,8 @@ inline std::string Items(const WbemObjectPtr& obj, const char* name) {
     for (int i = v.ArrayLowBound(); i <= v.ArrayHighBound(); ++i) {
         const Variant& e = v.GetElement(i);
         if (!out.empty()) out += ",";
-        out += e.VarType() == varOleStr ? WideToAnsi(e.RawOleStr()) : e.IsNull() ? "<null>" : std::to_string(e.RawInt());
+        out += e.VarType() == varOleStr ? WideToAnsi(e.RawOleStr()) : e.IsNull() ? "<null>"
+                                                                                 : std::to_string(e.RawInt());
     }
     return out;
 }

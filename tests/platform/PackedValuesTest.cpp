@@ -26,16 +26,25 @@ bool SameValue(const Variant& a, const Variant& b) {
 TEST(PackedValuesTest, EveryValueComesBackWithItsTypeAndValue) {
     const WideString loneSurrogate{u'a', char16_t(0xD800), u'b'};
     const std::vector<Variant> values = {
-        Variant::FromBoolean(true),      Variant::FromBoolean(false),
-        Variant::FromShortInt(-128),     Variant::FromByte(255),
-        Variant::FromSmallint(-32768),   Variant::FromWord(65535),
-        Variant::FromInteger(INT32_MIN), Variant::FromLongWord(4294967295u),
-        Variant::FromInt64(INT64_MIN),   Variant::FromUInt64(UINT64_MAX),
-        Variant::FromSingle(-1.5f),      Variant::FromDouble(1e308),
-        Variant::FromDate(45000.25),     Variant::FromCurrency(-123456789),
+        Variant::FromBoolean(true),
+        Variant::FromBoolean(false),
+        Variant::FromShortInt(-128),
+        Variant::FromByte(255),
+        Variant::FromSmallint(-32768),
+        Variant::FromWord(65535),
+        Variant::FromInteger(INT32_MIN),
+        Variant::FromLongWord(4294967295u),
+        Variant::FromInt64(INT64_MIN),
+        Variant::FromUInt64(UINT64_MAX),
+        Variant::FromSingle(-1.5f),
+        Variant::FromDouble(1e308),
+        Variant::FromDate(45000.25),
+        Variant::FromCurrency(-123456789),
         Variant::FromError(static_cast<std::int32_t>(0x80041010)),
-        Variant(),                       Variant::Null(),
-        Variant(loneSurrogate),          Variant(WideString()),
+        Variant(),
+        Variant::Null(),
+        Variant(loneSurrogate),
+        Variant(WideString()),
     };
     PackedValues::Builder builder;
     const std::size_t texts = 3;

@@ -119,8 +119,7 @@ TEST_F(WbemServicesTest, QuotedLiteralsCompareByThePropertysType) {
     // Expected with the property on the left, and with the literal on the left.
     const struct {
         const char *Op, *Left, *Right;
-    } sizeCases[] = {{"=", "b", "b"},   {"<>", "ac", "ac"}, {"!=", "ac", "ac"}, {"<", "a", "c"},
-                     {">", "c", "a"},   {"<=", "ab", "bc"}, {">=", "bc", "ab"}};
+    } sizeCases[] = {{"=", "b", "b"}, {"<>", "ac", "ac"}, {"!=", "ac", "ac"}, {"<", "a", "c"}, {">", "c", "a"}, {"<=", "ab", "bc"}, {">=", "bc", "ab"}};
     for (const auto& c : sizeCases) {
         const std::string op = c.Op;
         EXPECT_EQ(names("Size " + op + " '10000000'"), c.Left) << op;
@@ -163,15 +162,15 @@ TEST_F(WbemServicesTest, ReturnImmediatelyMakesObjectsOnlyWhenAsked) {
     int made = 0;
     WbemClassPtr gen = WbemClass::Make(u"Test_Gen", {PropertyDef(u"N", wbemCimtypeSint32)});
     ns->AddClass(gen, std::make_shared<ProviderInstanceSource>([&made, gen]() -> WbemObjectProducer {
-        auto n = std::make_shared<int>(0);
-        return [&made, gen, n](WbemObjectPtr& out) -> HRESULT {
-            if (*n == 1000) return S_FALSE;
-            ++made;
-            out = WbemObject::NewInstance(gen);
-            out->SetValue(u"N", Variant(std::int32_t{(*n)++}));
-            return S_OK;
-        };
-    }));
+                     auto n = std::make_shared<int>(0);
+                     return [&made, gen, n](WbemObjectPtr& out) -> HRESULT {
+                         if (*n == 1000) return S_FALSE;
+                         ++made;
+                         out = WbemObject::NewInstance(gen);
+                         out->SetValue(u"N", Variant(std::int32_t{(*n)++}));
+                         return S_OK;
+                     };
+                 }));
     ISWbemObjectSetPtr set;
     ASSERT_EQ(services->ExecQuery(u"SELECT * FROM Test_Gen WHERE N <> 0", u"WQL",
                                   wbemFlagReturnImmediately, nullptr, set),
@@ -190,8 +189,8 @@ TEST_F(WbemServicesTest, ReturnImmediatelyMakesObjectsOnlyWhenAsked) {
     ASSERT_EQ(services->ExecQuery(u"SELECT * FROM Test_Gen", u"WQL", 0, nullptr, set), S_OK);
     EXPECT_EQ(made, 1000);
     ns->AddClass(gen, std::make_shared<ProviderInstanceSource>([]() -> WbemObjectProducer {
-        return [](WbemObjectPtr&) -> HRESULT { return WBEM_E_ACCESS_DENIED; };
-    }));
+                     return [](WbemObjectPtr&) -> HRESULT { return WBEM_E_ACCESS_DENIED; };
+                 }));
     EXPECT_EQ(services->ExecQuery(u"SELECT * FROM Test_Gen", u"WQL", 0, nullptr, set),
               WBEM_E_ACCESS_DENIED);
 }
@@ -243,14 +242,14 @@ TEST_F(WbemServicesTest, PutOfAProjectionChangesOnlyItsPropertiesAndDeleteRemove
 TEST_F(WbemServicesTest, ProviderClassesRefuseWrites) {
     WbemClassPtr ro = WbemClass::Make(u"Test_Ro", {PropertyDef(u"X", wbemCimtypeString)});
     ns->AddClass(ro, std::make_shared<ProviderInstanceSource>([ro]() -> WbemObjectProducer {
-        auto done = std::make_shared<bool>(false);
-        return [ro, done](WbemObjectPtr& out) -> HRESULT {
-            if (*done) return S_FALSE;
-            *done = true;
-            out = WbemObject::NewInstance(ro);
-            return S_OK;
-        };
-    }));
+                     auto done = std::make_shared<bool>(false);
+                     return [ro, done](WbemObjectPtr& out) -> HRESULT {
+                         if (*done) return S_FALSE;
+                         *done = true;
+                         out = WbemObject::NewInstance(ro);
+                         return S_OK;
+                     };
+                 }));
     std::vector<WbemObjectPtr> r;
     ASSERT_EQ(Query(u"SELECT * FROM Test_Ro", r), S_OK);
     ISWbemObjectPathPtr path;

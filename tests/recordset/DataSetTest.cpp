@@ -89,10 +89,7 @@ TEST(DataSetOpenClose, EmptyResultIsAtEndAndNextChangesNothing) {
 }
 
 TEST(DataSetOpenClose, DefaultFieldsComeFromDefinitionsAndGoAtClose) {
-    MemDataSet ds({{"S", ftSmallint, 0, {}}, {"W", ftWord, 0, {}}, {"I", ftInteger, 0, {}},
-                   {"L", ftLargeint, 0, {}}, {"F", ftFloat, 0, {}}, {"B", ftBoolean, 0, {}},
-                   {"D", ftDateTime, 0, {}}, {"T", ftWideString, 65535, {faRequired}},
-                   {"V", ftVariant, 0, {faReadonly}}, {"O", ftInterface, 0, {}}});
+    MemDataSet ds({{"S", ftSmallint, 0, {}}, {"W", ftWord, 0, {}}, {"I", ftInteger, 0, {}}, {"L", ftLargeint, 0, {}}, {"F", ftFloat, 0, {}}, {"B", ftBoolean, 0, {}}, {"D", ftDateTime, 0, {}}, {"T", ftWideString, 65535, {faRequired}}, {"V", ftVariant, 0, {faReadonly}}, {"O", ftInterface, 0, {}}});
     ds.Open();
     ASSERT_EQ(ds.FieldCount(), 10);
     EXPECT_TRUE(ds.DefaultFields());

@@ -13,10 +13,7 @@ class SomeObject : public IInterface {};
 
 struct FieldTexts : ::testing::Test {
     TFormatSettings saved = FormatSettings();
-    MemDataSet ds{{{"S", ftSmallint, 0, {}}, {"W", ftWord, 0, {}}, {"I", ftInteger, 0, {}},
-                   {"L", ftLargeint, 0, {}}, {"F", ftFloat, 0, {}}, {"B", ftBoolean, 0, {}},
-                   {"D", ftDateTime, 0, {}}, {"T", ftWideString, 10, {}}, {"V", ftVariant, 0, {}},
-                   {"O", ftInterface, 0, {}}}};
+    MemDataSet ds{{{"S", ftSmallint, 0, {}}, {"W", ftWord, 0, {}}, {"I", ftInteger, 0, {}}, {"L", ftLargeint, 0, {}}, {"F", ftFloat, 0, {}}, {"B", ftBoolean, 0, {}}, {"D", ftDateTime, 0, {}}, {"T", ftWideString, 10, {}}, {"V", ftVariant, 0, {}}, {"O", ftInterface, 0, {}}}};
 
     void SetUp() override {
         TFormatSettings fs;
@@ -87,7 +84,9 @@ TEST_F(FieldTexts, WritesGoThroughTheDataSetInTheFieldsLayout) {
     ds.FieldByName("F")->SetAsString("2,5");
     ds.FieldByName("B")->SetAsString("f");
     ds.FieldByName("D")->SetAsDateTime(EncodeDate(2020, 2, 29));
-    ds.FieldByName("T")->SetAsString("\xC3\xBC" "ber");
+    ds.FieldByName("T")->SetAsString(
+        "\xC3\xBC"
+        "ber");
     ds.FieldByName("V")->SetValue(Variant::FromDouble(1.5));
     ds.FieldByName("I")->Clear();
     EXPECT_TRUE(ds.Modified());

@@ -58,7 +58,7 @@ TEST(StringListTest, NamesAndValues) {
     EXPECT_EQ(list.Values("a"), "1");  // first match, name compared ignoring case
     EXPECT_EQ(list.Values("B"), "x=y");
     EXPECT_EQ(list.Values(""), "empty name");  // a line starting with "="
-    EXPECT_EQ(list.Values("plain"), "");      // no "=" means no name
+    EXPECT_EQ(list.Values("plain"), "");       // no "=" means no name
     EXPECT_EQ(list.Values("missing"), "");
     EXPECT_EQ(list.IndexOfName("c"), 5);
     EXPECT_EQ(list.IndexOfName("plain"), -1);

@@ -38,7 +38,7 @@ TEST(FormatTest, IntegersPadAndSign) {
 TEST(FormatTest, TextAndFloats) {
     EXPECT_EQ(F("%s: %s", {"Error", std::string("gone")}), "Error: gone");
     EXPECT_EQ(F("%.2s|%5s", {"abc", "ab"}), "ab|   ab");
-    EXPECT_EQ(F("%f", {1.005}), "1.00");  // 1.005 is a little below in binary
+    EXPECT_EQ(F("%f", {1.005}), "1.00");    // 1.005 is a little below in binary
     EXPECT_EQ(F("%.2f", {0.125}), "0.13");  // exact halves round away from zero
     EXPECT_EQ(F("%.0f", {-0.4}), "0");
     EXPECT_EQ(F("%.3f", {-2.5}), "-2.500");
@@ -160,9 +160,11 @@ TEST(TextTest, TrimCaseAndCompare) {
 TEST(WideStringTest, ConversionsNeverThrow) {
     EXPECT_EQ(AnsiToWide("a\u00e9\u20ac\U0001F600"), u"a\u00e9\u20ac\U0001F600");
     EXPECT_EQ(WideToAnsi(u"a\u00e9\u20ac\U0001F600"), "a\u00e9\u20ac\U0001F600");
-    EXPECT_EQ(AnsiToWide("a\xff" "b"), u"a\uFFFDb");
-    EXPECT_EQ(AnsiToWide("\xe2\x82"), u"\uFFFD");       // truncated sequence
-    EXPECT_EQ(AnsiToWide("\xc0\xaf"), u"\uFFFD\uFFFD");  // overlong form
+    EXPECT_EQ(AnsiToWide("a\xff"
+                         "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(AnsiToWide("\xe2\x82"), u"\uFFFD");                  // truncated sequence
+    EXPECT_EQ(AnsiToWide("\xc0\xaf"), u"\uFFFD\uFFFD");            // overlong form
     EXPECT_EQ(AnsiToWide("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(AnsiToWide("\xe2\x82z"), u"\uFFFDz");
     const std::u16string lone{u'x', static_cast<char16_t>(0xD800), u'y', static_cast<char16_t>(0xDC00)};

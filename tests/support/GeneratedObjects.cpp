@@ -13,10 +13,18 @@ struct Kind {
 };
 
 constexpr Kind kKinds[] = {
-    {wbemCimtypeString, false}, {wbemCimtypeUint32, false}, {wbemCimtypeSint64, false},
-    {wbemCimtypeBoolean, false}, {wbemCimtypeReal64, false}, {wbemCimtypeDatetime, false},
-    {wbemCimtypeUint8, false},  {wbemCimtypeSint16, false}, {wbemCimtypeUint64, false},
-    {wbemCimtypeReal32, false}, {wbemCimtypeChar16, false}, {wbemCimtypeString, true},
+    {wbemCimtypeString, false},
+    {wbemCimtypeUint32, false},
+    {wbemCimtypeSint64, false},
+    {wbemCimtypeBoolean, false},
+    {wbemCimtypeReal64, false},
+    {wbemCimtypeDatetime, false},
+    {wbemCimtypeUint8, false},
+    {wbemCimtypeSint16, false},
+    {wbemCimtypeUint64, false},
+    {wbemCimtypeReal32, false},
+    {wbemCimtypeChar16, false},
+    {wbemCimtypeString, true},
 };
 constexpr std::size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
 

@@ -164,8 +164,8 @@ public:
                           std::int32_t securityFlags, const ISWbemNamedValueSetPtr& valueSet,
                           ISWbemServicesPtr& services) override {
         services.reset();
-        ScriptedWmi::ConnectArgs args{server,    nameSpace,     user,
-                                      password,  locale,        authority,
+        ScriptedWmi::ConnectArgs args{server, nameSpace, user,
+                                      password, locale, authority,
                                       securityFlags, valueSet != nullptr, ContextPairs(valueSet)};
         {
             std::lock_guard<std::mutex> guard(FCore->Lock);

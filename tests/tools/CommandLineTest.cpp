@@ -53,8 +53,7 @@ TEST(CommandLine, QueryFromStandardInput) {
 
 TEST(CommandLine, UsageErrors) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--bogus", "q"}, {"--host"}, {"--csv", "--json", "q"}, {"--steps", "--json", "q"},
-             {"--csv=yes", "q"}}) {
+             {"--bogus", "q"}, {"--host"}, {"--csv", "--json", "q"}, {"--steps", "--json", "q"}, {"--csv=yes", "q"}}) {
         SCOPED_TRACE(args[0]);
         EXPECT_THROW(ParseCommandLine(args), EUsageError);
     }

@@ -187,7 +187,9 @@ std::vector<std::string> TableCells(const std::string& line) {
             cells.emplace_back();
         } else if (line[i] == '\\' && i + 1 < line.size()) {
             const char e = line[++i];
-            cells.back() += e == 't' ? '\t' : e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+            cells.back() += e == 't' ? '\t' : e == 'n' ? '\n'
+                                          : e == 'r'   ? '\r'
+                                                       : e;
         } else {
             cells.back() += line[i];
         }

@@ -8,7 +8,12 @@
 namespace veskin::test {
 
 struct TJson {
-    enum class Kind { Null, Boolean, Number, String, Array, Object } Type = Kind::Null;
+    enum class Kind { Null,
+                      Boolean,
+                      Number,
+                      String,
+                      Array,
+                      Object } Type = Kind::Null;
     bool Boolean = false;
     std::string Text;  // a number's text as written, or a string's value (UTF-8)
     std::vector<TJson> Elements;

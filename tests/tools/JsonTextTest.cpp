@@ -19,7 +19,10 @@ TEST(JsonString, EscapesWhatRfc8259RequiresAndKeepsUtf8) {
     EXPECT_EQ(JsonString(std::string("nul\0x", 5)), "\"nul\\u0000x\"");
     EXPECT_EQ(JsonString("W\xC3\xB6rld \xE2\x82\xAC \xF0\x9F\x98\x80"), "\"W\xC3\xB6rld \xE2\x82\xAC \xF0\x9F\x98\x80\"");
     // A byte that is no UTF-8 becomes U+FFFD, so the line stays valid JSON.
-    EXPECT_EQ(JsonString("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
+    EXPECT_EQ(JsonString("a\xFF"
+                         "b"),
+              "\"a\xEF\xBF\xBD"
+              "b\"");
     // Every escape reads back to the text it came from.
     const std::string all = [] {
         std::string s;

@@ -120,7 +120,8 @@ TEST_F(WineWmiQuery, QueriesReachTheObjectsAndShowTableOrSystemError) {
         }
         for (const char* step : {"locator", "ConnectServer", "Security_", "ImpersonationLevel", "ExecQuery",
                                  "_NewEnum", "Next", "ISWbemObject element", "Properties_"})
-            EXPECT_NE(std::find(passed.begin(), passed.end(), step), passed.end()) << step << "\n" << steps.Output;
+            EXPECT_NE(std::find(passed.begin(), passed.end(), step), passed.end()) << step << "\n"
+                                                                                   << steps.Output;
 
         const TRun run = Run({query});
         const std::vector<std::string> lines = run.Lines();

@@ -31,11 +31,11 @@ TEST(TextFold, EveryLayerFoldsTheSameLetters) {
     };
     const Case cases[] = {
         {"WIN32_PROCESS", "Win32_Process", true},
-        {"\u00C9T\u00C9", "\u00E9t\u00E9", true},                    // Latin-1
+        {"\u00C9T\u00C9", "\u00E9t\u00E9", true},                                    // Latin-1
         {"\u03A3\u039F\u03A6\u0399\u0391", "\u03C3\u03BF\u03C6\u03B9\u03B1", true},  // Greek
-        {"\u0401\u0416", "\u0451\u0436", true},                      // Cyrillic
-        {"\u00D7", "\u00F7", false},  // the multiplication and division signs are no letters
-        {"\u0152", "\u0153", false},  // a ligature beyond the table
+        {"\u0401\u0416", "\u0451\u0436", true},                                      // Cyrillic
+        {"\u00D7", "\u00F7", false},                                                 // the multiplication and division signs are no letters
+        {"\u0152", "\u0153", false},                                                 // a ligature beyond the table
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Lower);

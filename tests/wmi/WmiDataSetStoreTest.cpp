@@ -203,7 +203,7 @@ TEST(WmiDataBuffer, FailingFetchOfAFarMoveOrACountLeavesThePositionAndHolds) {
     TWmiDataBuffer moved(moveSet.Enumerator());
     EXPECT_THROW(moved.MoveTo(4), TWmiException);
     EXPECT_EQ(moved.FetchedCount(), 2);  // object 1 is kept
-    EXPECT_TRUE(moved.HoldNext());         // still before the first object
+    EXPECT_TRUE(moved.HoldNext());       // still before the first object
     moved.MoveNext();
     EXPECT_EQ(moveSet.IndexOf(moved.CurrentObject()), 0);
     moved.MoveNext();

@@ -54,13 +54,7 @@ struct ValuesFixture : ::testing::Test {
 TEST_F(ValuesFixture, TextOfEveryFieldTypeWithAValue) {
     auto part = WbemObject::NewInstance(WbemClass::Make(u"Embedded_Part", {PropertyDef(u"Tag", wbemCimtypeString)}));
     part->SetValue(u"Tag", Variant("p1"));
-    Add({{u"Id", Variant(1)}, {u"Bool", Variant(true)}, {u"U8", Variant(255)}, {u"Long", Variant("-5")},
-         {u"R32", Variant::FromSingle(0.1f)}, {u"R64", Variant(0.1)}, {u"S16", Variant(-7)},
-         {u"U16", Variant(65535)}, {u"Stamp", Variant("20080102030405.678000+060")},
-         {u"Text", Variant("hello")}, {u"Ref", Variant("\\\\H\\root\\cimv2:Embedded_Part.Tag=\"p1\"")},
-         {u"Arr", Variant::ArrayOf({Variant("a"), Variant("b c")})},
-         {u"Dates", Variant::ArrayOf({Variant("20080102030405.678000+060")})},
-         {u"Obj", Variant::FromDispatch(std::static_pointer_cast<ISWbemObject>(part))}});
+    Add({{u"Id", Variant(1)}, {u"Bool", Variant(true)}, {u"U8", Variant(255)}, {u"Long", Variant("-5")}, {u"R32", Variant::FromSingle(0.1f)}, {u"R64", Variant(0.1)}, {u"S16", Variant(-7)}, {u"U16", Variant(65535)}, {u"Stamp", Variant("20080102030405.678000+060")}, {u"Text", Variant("hello")}, {u"Ref", Variant("\\\\H\\root\\cimv2:Embedded_Part.Tag=\"p1\"")}, {u"Arr", Variant::ArrayOf({Variant("a"), Variant("b c")})}, {u"Dates", Variant::ArrayOf({Variant("20080102030405.678000+060")})}, {u"Obj", Variant::FromDispatch(std::static_pointer_cast<ISWbemObject>(part))}});
     query.Open();
     EXPECT_EQ(Text("Bool"), "True");
     EXPECT_EQ(Text("U8"), "255");
@@ -84,8 +78,7 @@ TEST_F(ValuesFixture, TextOfEveryFieldTypeWithAValue) {
 }
 
 TEST_F(ValuesFixture, NullPropertiesGiveEmptyTextsExceptForInterfaceFields) {
-    Add({{u"Id", Variant(1)}, {u"Stamp", Variant("20080102000000.000000+000")},
-         {u"Arr", Variant::ArrayOf({})}});
+    Add({{u"Id", Variant(1)}, {u"Stamp", Variant("20080102000000.000000+000")}, {u"Arr", Variant::ArrayOf({})}});
     query.Open();
     for (const char* name : {"Bool", "Ch", "Long", "R32", "R64", "Ref", "S16", "Text", "U16", "U64", "U8"}) {
         EXPECT_EQ(Text(name), "") << name;
@@ -99,18 +92,15 @@ TEST_F(ValuesFixture, NullPropertiesGiveEmptyTextsExceptForInterfaceFields) {
 // Unsigned properties show, locate and write their unsigned values: uint32 from 2^31
 // up (delivered as negative 32-bit integers) and uint64 above the signed 64-bit range.
 TEST_F(ValuesFixture, UnsignedValuesKeepTheirUnsignedRange) {
-    Add({{u"Id", Variant(1)}, {u"U32", Variant(std::int64_t{2417209178})},
-         {u"U64", Variant("18446744073709551615")},
-         {u"U32s", Variant::ArrayOf({Variant(std::int64_t{4294967295}), Variant(7)})}});
-    Add({{u"Id", Variant(2)}, {u"U32", Variant(std::int64_t{4294967295})},
-         {u"U64", Variant("9223372036854775807")}});
+    Add({{u"Id", Variant(1)}, {u"U32", Variant(std::int64_t{2417209178})}, {u"U64", Variant("18446744073709551615")}, {u"U32s", Variant::ArrayOf({Variant(std::int64_t{4294967295}), Variant(7)})}});
+    Add({{u"Id", Variant(2)}, {u"U32", Variant(std::int64_t{4294967295})}, {u"U64", Variant("9223372036854775807")}});
     query.Open();
     EXPECT_EQ(Text("U32"), "2417209178");
     EXPECT_EQ(query.FieldByName("U32")->AsLargeInt(), 2417209178);
     EXPECT_EQ(Text("U64"), "18446744073709551615");
     EXPECT_EQ(query.FieldByName("U64")->AsVariant().VarType(), varUInt64);
     EXPECT_THROW(query.FieldByName("U64")->AsLargeInt(), EDatabaseError);  // out of the signed range
-    EXPECT_EQ(Text("U32s"), "{4294967295, 7}");  // array elements too
+    EXPECT_EQ(Text("U32s"), "{4294967295, 7}");                            // array elements too
     query.Next();
     EXPECT_EQ(Text("U32"), "4294967295");
     EXPECT_EQ(Text("U64"), "9223372036854775807");

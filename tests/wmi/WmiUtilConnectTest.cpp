@@ -29,9 +29,9 @@ TEST(WmiConnectServer, PassesArgumentsThroughTheConversionBuffer) {
     const ScriptedWmi::ConnectArgs a = wmi.Connects()[0];
     EXPECT_EQ(a.Server, u"");
     EXPECT_EQ(a.NameSpace, u"root\\cimv2");
-    EXPECT_EQ(a.User, u"");                  // 300 characters do not fit the buffer
+    EXPECT_EQ(a.User, u"");                    // 300 characters do not fit the buffer
     EXPECT_EQ(a.Password, Repeat(u'p', 254));  // 254 do
-    EXPECT_EQ(a.Locale, longLocale);         // locale and authority pass as they stand
+    EXPECT_EQ(a.Locale, longLocale);           // locale and authority pass as they stand
     EXPECT_EQ(a.Authority, longAuthority);
     EXPECT_EQ(a.Flags, 128);
     ASSERT_TRUE(a.HasContext);

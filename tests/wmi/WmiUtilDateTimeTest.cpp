@@ -32,7 +32,8 @@ public:
         tzset();
     }
     ~ScopedTimeZone() {
-        if (FHadOld) setenv("TZ", FOld.c_str(), 1); else unsetenv("TZ");
+        if (FHadOld) setenv("TZ", FOld.c_str(), 1);
+        else unsetenv("TZ");
         tzset();
     }
 

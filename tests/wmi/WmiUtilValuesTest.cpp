@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "recordset/FieldTypes.h"
@@ -91,10 +91,22 @@ TEST(WmiCimTypeToFieldType, MapsEveryTypeAndRejectsUnknownScalars) {
         std::uint16_t Size;
     };
     const Row rows[] = {
-        {2, ftSmallint, 0},   {3, ftInteger, 0},  {4, ftFloat, 0},     {5, ftFloat, 0},
-        {8, ftWideString, 65535}, {11, ftBoolean, 0}, {13, ftInterface, 0}, {16, ftSmallint, 0},
-        {17, ftWord, 0},      {18, ftWord, 0},    {19, ftLargeint, 0}, {20, ftLargeint, 0},
-        {21, ftLargeint, 0},  {101, ftDateTime, 0}, {102, ftVariant, 0}, {103, ftWideString, 2},
+        {2, ftSmallint, 0},
+        {3, ftInteger, 0},
+        {4, ftFloat, 0},
+        {5, ftFloat, 0},
+        {8, ftWideString, 65535},
+        {11, ftBoolean, 0},
+        {13, ftInterface, 0},
+        {16, ftSmallint, 0},
+        {17, ftWord, 0},
+        {18, ftWord, 0},
+        {19, ftLargeint, 0},
+        {20, ftLargeint, 0},
+        {21, ftLargeint, 0},
+        {101, ftDateTime, 0},
+        {102, ftVariant, 0},
+        {103, ftWideString, 2},
     };
     for (const Row& r : rows) {
         TFieldType type = ftUnknown;

@@ -234,9 +234,9 @@ TEST(WsmanInstances, FragmentsUseTheQueryClassOrText) {
     EXPECT_EQ(page.Objects[1]->GetValue(W("ProcessId")).VarType(), varOleStr);
 
     context.FragmentClass = WbemClass::Make(
-        u"Win32_Process", {PropertyDef(u"Handle", wbemCimtypeString, false, {KeyQualifier()}),
-                           PropertyDef(u"Name", wbemCimtypeString),
-                           PropertyDef(u"ProcessId", wbemCimtypeUint32)})
+                                u"Win32_Process", {PropertyDef(u"Handle", wbemCimtypeString, false, {KeyQualifier()}),
+                                                   PropertyDef(u"Name", wbemCimtypeString),
+                                                   PropertyDef(u"ProcessId", wbemCimtypeUint32)})
                                 ->Project({u"Name", u"ProcessId"});
     ASSERT_EQ(DecodeEnumerationResponse(body, context, page), S_OK);
     ASSERT_EQ(page.Objects.size(), 2u);

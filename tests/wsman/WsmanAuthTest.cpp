@@ -147,7 +147,7 @@ TEST_F(GssFixture, KerberosFailuresKeepTheKdcsWords) {
 }
 
 TEST_F(GssFixture, NegotiateFallsBackToNtlmWhenNoKdcAnswers) {
-    Start();  // sets the shared realm up first: it points KRB5_CONFIG at itself
+    Start();        // sets the shared realm up first: it points KRB5_CONFIG at itself
     FakeKdc spare;  // a second realm's KDC, stopped at once: its configuration names a dead port
     ASSERT_TRUE(spare.Running());
     spare.Stop();

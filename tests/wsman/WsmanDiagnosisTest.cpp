@@ -28,8 +28,9 @@ Ladder Diagnose(const std::string& computer, WsmanCredentials credentials = {}, 
                 const std::string& query = "SELECT * FROM Win32_Service") {
     Ladder ladder;
     WsmanDiagnosisRequest request{computer, std::move(credentials), ns, query};
-    ladder.Passed = DiagnoseWsman(request, [&](const WsmanDiagnosisStep& step) { ladder.Steps.push_back(step); },
-                                  WsmanTimeouts{5000, 10000});
+    ladder.Passed = DiagnoseWsman(
+        request, [&](const WsmanDiagnosisStep& step) { ladder.Steps.push_back(step); },
+        WsmanTimeouts{5000, 10000});
     return ladder;
 }
 
@@ -63,9 +64,9 @@ TEST(WsmanDiagnosis, EveryStepPassesOrTheLadderStopsAtTheFirstFailureWithItsCaus
 
     struct Case {
         Ladder ladder;
-        const char* step;     // the step that failed
-        const char* code;     // its code
-        const char* advice;   // a word of its advice
+        const char* step;    // the step that failed
+        const char* code;    // its code
+        const char* advice;  // a word of its advice
     };
     const Case cases[] = {
         {Diagnose("http://"), "computer name", "803381B9", "name"},

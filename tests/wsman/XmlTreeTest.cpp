@@ -9,10 +9,11 @@ namespace {
 
 TEST(XmlTree, ResolvesPrefixesAndDefaultNamespacesPerScope) {
     XmlTree t;
-    ASSERT_TRUE(t.Parse("<r xmlns=\"urn:d\" xmlns:p=\"urn:p1\" a=\"1\" p:b=\"2\">"
-                        "<p:x><p:y xmlns:p=\"urn:p2\" p:c=\"3\"/><p:z/></p:x>"
-                        "<q xmlns=\"\"><p:w/></q><s xmlns=\"urn:e\"/><t/>"
-                        "<xml:u xml:lang=\"en\"/></r>"))
+    ASSERT_TRUE(t.Parse(
+        "<r xmlns=\"urn:d\" xmlns:p=\"urn:p1\" a=\"1\" p:b=\"2\">"
+        "<p:x><p:y xmlns:p=\"urn:p2\" p:c=\"3\"/><p:z/></p:x>"
+        "<q xmlns=\"\"><p:w/></q><s xmlns=\"urn:e\"/><t/>"
+        "<xml:u xml:lang=\"en\"/></r>"))
         << t.Error();
     const XmlNode* r = t.Root();
     EXPECT_TRUE(r->Is("urn:d", "r"));
@@ -37,10 +38,10 @@ TEST(XmlTree, ResolvesPrefixesAndDefaultNamespacesPerScope) {
 }
 
 TEST(XmlTree, RefusesDocumentsBreakingNamespaceRules) {
-    for (const char* doc : {"<p:r/>",                                       // unbound prefix
-                            "<r><p:x xmlns:p=\"urn:p\"/><p:y/></r>",         // out of scope
-                            "<r p:a=\"1\"/>",                                // unbound attribute
-                            "<r xmlns:p=\"\"/>",                             // undeclared prefix
+    for (const char* doc : {"<p:r/>",                                 // unbound prefix
+                            "<r><p:x xmlns:p=\"urn:p\"/><p:y/></r>",  // out of scope
+                            "<r p:a=\"1\"/>",                         // unbound attribute
+                            "<r xmlns:p=\"\"/>",                      // undeclared prefix
                             "<r xmlns:a=\"urn:x\" xmlns:b=\"urn:x\" a:c=\"1\" b:c=\"2\"/>",
                             "<r xmlns:xml=\"urn:other\"/>", "<r xmlns:xmlns=\"urn:x\"/>",
                             "<r xmlns:p=\"http://www.w3.org/2000/xmlns/\"/>", "<r a:b:c=\"1\"/>",

@@ -83,7 +83,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw EUsageError("--diagnose prints its own report; it takes neither --csv nor --json");
     if (result.Command == TCommand::Diagnose && result.Request.MachineName.empty())
         throw EUsageError("--diagnose checks a remote computer: name it with --host");
-    result.Format = json ? TOutputFormat::Json : csv ? TOutputFormat::Csv : TOutputFormat::Table;
+    result.Format = json ? TOutputFormat::Json : csv ? TOutputFormat::Csv
+                                                     : TOutputFormat::Table;
     for (; i < args.size(); ++i) {
         if (!result.Request.Query.empty()) result.Request.Query += ' ';
         result.Request.Query += args[i];

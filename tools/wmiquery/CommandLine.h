@@ -25,8 +25,14 @@ public:
     using Exception::Exception;
 };
 
-enum class TCommand { Run, Steps, Diagnose, Help, Version };
-enum class TOutputFormat { Table, Csv, Json };
+enum class TCommand { Run,
+                      Steps,
+                      Diagnose,
+                      Help,
+                      Version };
+enum class TOutputFormat { Table,
+                           Csv,
+                           Json };
 
 struct TCommandLine {
     TCommand Command = TCommand::Run;

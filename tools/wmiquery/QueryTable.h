@@ -23,7 +23,10 @@ struct TQueryRequest {
     std::string Query;
 };
 
-enum class TQueryFailure { None, Connection, Authentication, Query };
+enum class TQueryFailure { None,
+                           Connection,
+                           Authentication,
+                           Query };
 
 struct TQueryOutcome {
     TQueryFailure Failure = TQueryFailure::None;

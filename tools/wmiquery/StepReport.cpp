@@ -6,8 +6,8 @@
 #include "tools/wmiquery/Diagnosis.h"
 #include "wmi/AdsUtil.h"
 #include "wmi/InitComSecurity.h"
-#include "wmi/WmiUtil.h"
 #include "wmi/WmiErr.h"
+#include "wmi/WmiUtil.h"
 
 namespace veskin {
 
@@ -70,8 +70,8 @@ void Walk(TSteps& steps, const TQueryRequest& request) {
 
     ISWbemServicesPtr services;
     if (!steps.Add("ConnectServer", locator->ConnectServer(request.MachineName, request.NameSpace, request.UserName,
-                                                                request.Password, u"", request.Authority, 0, nullptr,
-                                                                services)))
+                                                           request.Password, u"", request.Authority, 0, nullptr,
+                                                           services)))
         return;
     ISWbemSecurityPtr security;
     if (!steps.Add("Security_", services->get_Security_(security))) return;

@@ -7,7 +7,8 @@
 
 namespace veskin {
 
-enum class TTableStyle { Tab, Comma };
+enum class TTableStyle { Tab,
+                         Comma };
 
 std::string TableLine(const std::vector<std::string>& cells, TTableStyle style);
 

@@ -88,9 +88,12 @@ void ScalarRoundTrips() {
         Check(back.VarType() == c.Value.VarType(), std::string(c.Name) + ": type comes back");
         if (back.VarType() != c.Value.VarType()) continue;
         switch (c.Value.VarType()) {
-            case varEmpty: case varNull: break;
+            case varEmpty:
+            case varNull: break;
             case varUInt64: Check(back.RawUInt64() == c.Value.RawUInt64(), c.Name); break;
-            case varSingle: case varDouble: case varDate: Check(back.RawDouble() == c.Value.RawDouble(), c.Name); break;
+            case varSingle:
+            case varDouble:
+            case varDate: Check(back.RawDouble() == c.Value.RawDouble(), c.Name); break;
             case varBoolean: Check(back.RawBool() == c.Value.RawBool(), c.Name); break;
             case varOleStr: Check(back.RawOleStr() == c.Value.RawOleStr(), c.Name); break;
             default: Check(back.RawInt() == c.Value.RawInt(), c.Name); break;

@@ -18,7 +18,8 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
 
     int exitCode = ExitSuccess;
     const bool passed = DiagnoseWsman(diagnosis, [&](const WsmanDiagnosisStep& step) {
-        const char* mark = step.Note ? "[note]" : step.Passed ? "[ ok ]" : "[FAIL]";
+        const char* mark = step.Note ? "[note]" : step.Passed ? "[ ok ]"
+                                                              : "[FAIL]";
         out << mark << ' ' << step.Name;
         if (!step.Note) out << " (" << step.Milliseconds << " ms)";
         // A failure reads as the library's error message for its code.
@@ -34,7 +35,6 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
     });
     return passed ? ExitSuccess : exitCode;
 }
-
 
 bool ServerGaveNoClassSchema(const ISWbemServicesPtr& services) {
     auto remote = std::dynamic_pointer_cast<WsmanServices>(services);
