@@ -111,9 +111,11 @@ std::optional<int> WqlCompareNumbers(const WqlNumber& a, const WqlNumber& b) {
     return Order(x, y);
 }
 
-std::optional<WqlNumber> WqlValueAsNumber(const Variant& value) {
-    const Variant& v = value.Deref();
-    switch (v.VarType()) {
+namespace {
+
+// The integer kinds whose value RawInt gives whole (all but unsigned 64-bit).
+bool IsRawIntKind(TVarType type) {
+    switch (type) {
         case varSmallint:
         case varInteger:
         case varShortInt:
@@ -121,7 +123,18 @@ std::optional<WqlNumber> WqlValueAsNumber(const Variant& value) {
         case varWord:
         case varLongWord:
         case varInt64:
-            return WqlNumber::FromInt(v.RawInt());
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::optional<WqlNumber> WqlValueAsNumber(const Variant& value) {
+    const Variant& v = value.Deref();
+    if (IsRawIntKind(v.VarType())) return WqlNumber::FromInt(v.RawInt());
+    switch (v.VarType()) {
         case varUInt64:
             return WqlNumber::FromUInt(v.RawUInt64());
         case varSingle:
@@ -146,19 +159,12 @@ WideString Ascii(const std::string& s) { return WideString(s.begin(), s.end()); 
 
 std::optional<WideString> WqlValueAsText(const Variant& value) {
     const Variant& v = value.Deref();
+    if (IsRawIntKind(v.VarType())) return Ascii(std::to_string(v.RawInt()));
     switch (v.VarType()) {
         case varOleStr:
             return v.RawOleStr();
         case varString:
             return AnsiToWide(v.RawString());
-        case varSmallint:
-        case varInteger:
-        case varShortInt:
-        case varByte:
-        case varWord:
-        case varLongWord:
-        case varInt64:
-            return Ascii(std::to_string(v.RawInt()));
         case varUInt64:
             return Ascii(std::to_string(v.RawUInt64()));
         case varSingle:
