@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/ComTypes.h"
 #include "recordset/Field.h"
 #include "rtl/Exception.h"
 #include "tools/wmiquery/JsonText.h"
@@ -48,9 +49,8 @@ void Fail(TQueryOutcome& outcome, TQueryFailure stage) {
 }  // namespace
 
 TQueryFailure ConnectFailureKind(std::int32_t code) {
-    const auto unsignedCode = static_cast<std::uint32_t>(code);
-    return unsignedCode == 0x80070005u || unsignedCode == 0x80041003u ? TQueryFailure::Authentication
-                                                                      : TQueryFailure::Connection;
+    return code == E_ACCESSDENIED || code == WBEM_E_ACCESS_DENIED ? TQueryFailure::Authentication
+                                                                  : TQueryFailure::Connection;
 }
 
 TQueryOutcome RunQuery(const TQueryRequest& request, TWmiRowSink& sink) {
