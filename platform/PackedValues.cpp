@@ -24,50 +24,29 @@ T Read(const char* p) {
     return value;
 }
 
-// Appends a scalar's tag and payload; false for a type that is no packable scalar.
+// Appends a scalar's tag and payload; false (appending nothing) for a type that is no
+// packable scalar.
 bool AppendScalar(std::string& bytes, const Variant& v) {
     const TVarType type = v.VarType();
+    const std::size_t tagAt = bytes.size();
+    bytes += static_cast<char>(type);
     switch (type) {
-        case varEmpty: bytes += static_cast<char>(type); return true;
-        case varBoolean:
-            bytes += static_cast<char>(type);
-            bytes += static_cast<char>(v.RawBool() ? 1 : 0);
-            return true;
+        case varEmpty: return true;
+        case varBoolean: Append(bytes, static_cast<std::uint8_t>(v.RawBool() ? 1 : 0)); return true;
         case varShortInt:
-        case varByte:
-            bytes += static_cast<char>(type);
-            Append(bytes, static_cast<std::uint8_t>(v.RawInt()));
-            return true;
+        case varByte: Append(bytes, static_cast<std::uint8_t>(v.RawInt())); return true;
         case varSmallint:
-        case varWord:
-            bytes += static_cast<char>(type);
-            Append(bytes, static_cast<std::uint16_t>(v.RawInt()));
-            return true;
+        case varWord: Append(bytes, static_cast<std::uint16_t>(v.RawInt())); return true;
         case varInteger:
         case varLongWord:
-        case varError:
-            bytes += static_cast<char>(type);
-            Append(bytes, static_cast<std::uint32_t>(v.RawInt()));
-            return true;
+        case varError: Append(bytes, static_cast<std::uint32_t>(v.RawInt())); return true;
         case varInt64:
-        case varCurrency:
-            bytes += static_cast<char>(type);
-            Append(bytes, v.RawInt());
-            return true;
-        case varUInt64:
-            bytes += static_cast<char>(type);
-            Append(bytes, v.RawUInt64());
-            return true;
-        case varSingle:
-            bytes += static_cast<char>(type);
-            Append(bytes, static_cast<float>(v.RawDouble()));
-            return true;
+        case varCurrency: Append(bytes, v.RawInt()); return true;
+        case varUInt64: Append(bytes, v.RawUInt64()); return true;
+        case varSingle: Append(bytes, static_cast<float>(v.RawDouble())); return true;
         case varDouble:
-        case varDate:
-            bytes += static_cast<char>(type);
-            Append(bytes, v.RawDouble());
-            return true;
-        default: return false;
+        case varDate: Append(bytes, v.RawDouble()); return true;
+        default: bytes.resize(tagAt); return false;
     }
 }
 
