@@ -163,16 +163,30 @@ TDateTime Time() {
 
 namespace {
 
-std::string Pad(int value, int width) {
-    std::string s = std::to_string(value);
-    while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
-    return s;
+// Appends value in decimal, with leading zeros up to width digits.
+void AppendPadded(std::string& out, int value, int width) {
+    char digits[16];
+    int n = 0;
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) out.push_back('-');
+    for (int i = n; i < width; ++i) out.push_back('0');
+    while (n > 0) out.push_back(digits[--n]);
 }
+
+// The parts of one date-time, decoded once for a whole pattern and its nested patterns.
+struct DateTimeParts {
+    TDateTime Value;
+    int Year, Month, Day, Hour, Min, Sec, Msec;
+};
 
 // Pattern letters are ASCII; the C library's tolower is locale-aware and slow here.
 inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool MatchAt(const std::string& p, std::size_t i, const char* word) {
+bool MatchAt(std::string_view p, std::size_t i, const char* word) {
     for (std::size_t k = 0; word[k] != '\0'; ++k) {
         if (i + k >= p.size()) return false;
         if (Lower(p[i + k]) != word[k]) return false;
@@ -181,7 +195,8 @@ bool MatchAt(const std::string& p, std::size_t i, const char* word) {
 }
 
 // Whether the pattern asks for the 12-hour clock (an am/pm marker outside quotes).
-bool UsesTwelveHours(const std::string& p) {
+bool UsesTwelveHours(std::string_view p) {
+    if (p.find_first_of("aA") == std::string_view::npos) return false;  // the usual case, found fast
     char quote = 0;
     for (std::size_t i = 0; i < p.size(); ++i) {
         if (quote != 0) {
@@ -194,10 +209,10 @@ bool UsesTwelveHours(const std::string& p) {
     return false;
 }
 
-void FormatInto(std::string& out, const std::string& p, TDateTime value, const TFormatSettings& fs, int depth) {
+void FormatInto(std::string& out, std::string_view p, const DateTimeParts& t, const TFormatSettings& fs, int depth) {
     if (depth > 2) return;  // "c" inside ShortDateFormat and the like
-    int year, month, day, hour, min, sec, msec;
-    DecodeDateTime(value, year, month, day, hour, min, sec, msec);
+    const TDateTime value = t.Value;
+    const int year = t.Year, month = t.Month, day = t.Day, hour = t.Hour, min = t.Min, sec = t.Sec, msec = t.Msec;
     const bool twelve = UsesTwelveHours(p);
     bool afterHour = false;
     std::size_t i = 0;
@@ -220,37 +235,40 @@ void FormatInto(std::string& out, const std::string& p, TDateTime value, const T
                 continue;
             }
             case 'c':
-                FormatInto(out, fs.ShortDateFormat, value, fs, depth + 1);
+                FormatInto(out, fs.ShortDateFormat, t, fs, depth + 1);
                 if (hour != 0 || min != 0 || sec != 0) {
                     out.push_back(' ');
-                    FormatInto(out, fs.LongTimeFormat, value, fs, depth + 1);
+                    FormatInto(out, fs.LongTimeFormat, t, fs, depth + 1);
                 }
                 i += 1;
                 continue;
             case 'd':
-                if (run >= 6) FormatInto(out, fs.LongDateFormat, value, fs, depth + 1);
-                else if (run == 5) FormatInto(out, fs.ShortDateFormat, value, fs, depth + 1);
+                if (run >= 6) FormatInto(out, fs.LongDateFormat, t, fs, depth + 1);
+                else if (run == 5) FormatInto(out, fs.ShortDateFormat, t, fs, depth + 1);
                 else if (run == 4) out += fs.LongDayNames[DayOfWeek(value) - 1];
                 else if (run == 3) out += fs.ShortDayNames[DayOfWeek(value) - 1];
-                else out += Pad(day, static_cast<int>(run));
+                else AppendPadded(out, day, static_cast<int>(run));
                 i += std::min<std::size_t>(run, 6);
                 afterHour = false;
                 continue;
             case 'm':
                 if (afterHour && run <= 2) {
-                    out += Pad(min, static_cast<int>(run));
+                    AppendPadded(out, min, static_cast<int>(run));
                 } else if (run >= 4) {
                     if (month >= 1) out += fs.LongMonthNames[month - 1];
                 } else if (run == 3) {
                     if (month >= 1) out += fs.ShortMonthNames[month - 1];
                 } else {
-                    out += Pad(month, static_cast<int>(run));
+                    AppendPadded(out, month, static_cast<int>(run));
                 }
                 i += std::min<std::size_t>(run, 4);
                 afterHour = false;
                 continue;
             case 'y':
-                out += run <= 2 ? Pad(year % 100, 2) : Pad(year, 4);
+                if (run <= 2)
+                    AppendPadded(out, year % 100, 2);
+                else
+                    AppendPadded(out, year, 4);
                 i += run;
                 afterHour = false;
                 continue;
@@ -260,28 +278,28 @@ void FormatInto(std::string& out, const std::string& p, TDateTime value, const T
                     h %= 12;
                     if (h == 0) h = 12;
                 }
-                out += Pad(h, run >= 2 ? 2 : 1);
+                AppendPadded(out, h, run >= 2 ? 2 : 1);
                 i += std::min<std::size_t>(run, 2);
                 afterHour = true;
                 continue;
             }
             case 'n':
-                out += Pad(min, run >= 2 ? 2 : 1);
+                AppendPadded(out, min, run >= 2 ? 2 : 1);
                 i += std::min<std::size_t>(run, 2);
                 afterHour = false;
                 continue;
             case 's':
-                out += Pad(sec, run >= 2 ? 2 : 1);
+                AppendPadded(out, sec, run >= 2 ? 2 : 1);
                 i += std::min<std::size_t>(run, 2);
                 afterHour = false;
                 continue;
             case 'z':
-                out += Pad(msec, run >= 3 ? 3 : 1);
+                AppendPadded(out, msec, run >= 3 ? 3 : 1);
                 i += std::min<std::size_t>(run, 3);
                 afterHour = false;
                 continue;
             case 't':
-                FormatInto(out, run >= 2 ? fs.LongTimeFormat : fs.ShortTimeFormat, value, fs, depth + 1);
+                FormatInto(out, run >= 2 ? fs.LongTimeFormat : fs.ShortTimeFormat, t, fs, depth + 1);
                 i += std::min<std::size_t>(run, 2);
                 afterHour = false;
                 continue;
@@ -321,11 +339,17 @@ void FormatInto(std::string& out, const std::string& p, TDateTime value, const T
     }
 }
 
+DateTimeParts Decoded(TDateTime value) {
+    DateTimeParts t{value, 0, 0, 0, 0, 0, 0, 0};
+    DecodeDateTime(value, t.Year, t.Month, t.Day, t.Hour, t.Min, t.Sec, t.Msec);
+    return t;
+}
+
 }  // namespace
 
 std::string FormatDateTime(const std::string& pattern, TDateTime value, const TFormatSettings& fs) {
     std::string out;
-    FormatInto(out, pattern.empty() ? std::string("c") : pattern, value, fs, 0);
+    FormatInto(out, pattern.empty() ? std::string_view("c") : std::string_view(pattern), Decoded(value), fs, 0);
     return out;
 }
 
@@ -342,12 +366,14 @@ std::string TimeToStr(TDateTime value, const TFormatSettings& fs) { return Forma
 std::string TimeToStr(TDateTime value) { return TimeToStr(value, FormatSettings()); }
 
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& fs) {
-    std::string out = DateToStr(value, fs);
-    int hour, min, sec, msec;
-    DecodeTime(value, hour, min, sec, msec);
-    if (hour != 0 || min != 0 || sec != 0) {
+    // The date, then the long time unless it is midnight, as "ddddd tt" would give.
+    const DateTimeParts t = Decoded(value);
+    std::string out;
+    out.reserve(24);
+    FormatInto(out, "ddddd", t, fs, 0);
+    if (t.Hour != 0 || t.Min != 0 || t.Sec != 0) {
         out.push_back(' ');
-        out += TimeToStr(value, fs);
+        FormatInto(out, "tt", t, fs, 0);
     }
     return out;
 }

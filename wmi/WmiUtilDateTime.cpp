@@ -47,8 +47,6 @@ void WmiDmtfDecode(const AnsiString& dmtf, TDateTime& dateTime, std::int32_t& ut
     std::string text = dmtf;
     for (char& c : text)
         if (c == '*') c = '0';
-    int curYear, curMonth, curDay;
-    DecodeDate(Date(), curYear, curMonth, curDay);
     if (text.empty()) return;
 
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, micro = 0;
@@ -58,9 +56,14 @@ void WmiDmtfDecode(const AnsiString& dmtf, TDateTime& dateTime, std::int32_t& ut
     int offset = 0;
     if (!TryStrToInt(Piece(text, 22, 4), offset)) offset = 0;
     if (ok) {
-        if (year == 0) year = curYear;
-        if (month == 0) month = curMonth;
-        if (day == 0) day = curDay;
+        // A part written as asterisks (or zero) is today's; the clock is read only then.
+        if (year == 0 || month == 0 || day == 0) {
+            int curYear, curMonth, curDay;
+            DecodeDate(Date(), curYear, curMonth, curDay);
+            if (year == 0) year = curYear;
+            if (month == 0) month = curMonth;
+            if (day == 0) day = curDay;
+        }
         TDateTime date = 0, time = 0;
         // Microseconds are cut to milliseconds, not rounded.
         ok = TryEncodeDate(year, month, day, date) && TryEncodeTime(hour, minute, second, micro / 1000, time);
