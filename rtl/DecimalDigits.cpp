@@ -71,12 +71,39 @@ void StripLeadingZeros(DecimalDigits& d) {
     }
 }
 
+// The shortest digits that read back as value, when there are no more than `significant`
+// of them and `significant` is at most 15. A normal double is within half a unit in its last
+// place of those digits, and that is less than half a unit in the 15th significant
+// digit: rounding the exact expansion to `significant` digits gives the same digits
+// (no tie is possible), so they can be used without expanding the value in full.
+bool ShortDigits(double value, int significant, std::string& digits, int& exponent) {
+    if (significant > 15 || !std::isnormal(value)) return false;  // subnormals carry fewer bits
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    if (res.ec != std::errc()) return false;
+    const char* p = buf;
+    digits.clear();
+    for (; p != res.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') digits.push_back(*p);
+    if (p == res.ptr || static_cast<int>(digits.size()) > significant) return false;
+    const char* q = p + 1;
+    const bool neg = *q == '-';
+    if (*q == '-' || *q == '+') ++q;
+    int e = 0;
+    std::from_chars(q, res.ptr, e);
+    exponent = (neg ? -e : e) + 1;
+    // As many digits as rounding the expansion gives: the shortest form padded with zeros.
+    digits.resize(static_cast<std::size_t>(significant), '0');
+    return true;
+}
+
 }  // namespace
 
 DecimalDigits ToDecimalDigits(double value, int significant) {
     DecimalDigits d;
     d.Negative = std::signbit(value) && value != 0;
     if (value == 0) return d;
+    if (ShortDigits(value, significant, d.Digits, d.Exponent)) return d;
     RawDigits(value, significant + 25, d.Digits, d.Exponent);
     RoundDigits(d.Digits, d.Exponent, significant);
     StripLeadingZeros(d);
