@@ -13,6 +13,9 @@ namespace veskin {
 int TWmiValueCache::CompareNames(const std::string& a, const std::string& b) { return CompareText(a, b); }
 
 std::size_t TWmiValueCache::LowerBound(const std::string& name) const {
+    // Fields are mostly read in the order of their names: a name after the last one
+    // needs one comparison, not a bisection.
+    if (FItems.empty() || CompareNames(FItems.back().first, name) < 0) return FItems.size();
     std::size_t lo = 0, hi = FItems.size();
     while (lo < hi) {
         const std::size_t mid = lo + (hi - lo) / 2;
@@ -30,9 +33,27 @@ TVariantHolder* TWmiValueCache::Find(const std::string& name) const {
     return nullptr;
 }
 
+std::unique_ptr<TVariantHolder> TWmiValueCache::NewHolder(Variant&& value) {
+    if (FSpare.empty()) return std::make_unique<TVariantHolder>(std::move(value));
+    std::unique_ptr<TVariantHolder> holder = std::move(FSpare.back());
+    FSpare.pop_back();
+    holder->Value = std::move(value);
+    return holder;
+}
+
+void TWmiValueCache::Clear() {
+    // A record's object is replaced for every row of a walk: keeping the holders saves
+    // an allocation and a release per value. Their values are released now.
+    for (auto& item : FItems) {
+        item.second->Value = Variant::Null();
+        FSpare.push_back(std::move(item.second));
+    }
+    FItems.clear();
+}
+
 TVariantHolder* TWmiValueCache::Add(const std::string& name, const Variant& value) {
     const std::size_t i = LowerBound(name);
-    auto holder = std::make_unique<TVariantHolder>(value);
+    auto holder = NewHolder(Variant(value));
     TVariantHolder* result = holder.get();
     if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0)
         FItems[i].second = std::move(holder);

@@ -36,14 +36,15 @@ public:
     TVariantHolder* FindOrAdd(const std::string& name, Read&& read) {
         const std::size_t i = LowerBound(name);
         if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0) return FItems[i].second.get();
-        auto holder = std::make_unique<TVariantHolder>(read());
+        auto holder = NewHolder(read());
         TVariantHolder* result = holder.get();
         // A record's fields are usually all read: room for a class's worth at once.
         if (FItems.empty()) FItems.reserve(16);
         FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), name, std::move(holder));
         return result;
     }
-    void Clear() { FItems.clear(); }
+    // Empties the cache; the holders are kept, emptied, for the next object's values.
+    void Clear();
     int Count() const { return static_cast<int>(FItems.size()); }
     const std::string& Name(int index) const { return FItems.at(static_cast<std::size_t>(index)).first; }
 
@@ -53,7 +54,10 @@ public:
 private:
     // Index of the first entry not ordered before name.
     std::size_t LowerBound(const std::string& name) const;
+    // A holder with value: a spare one when there is one, else a new one.
+    std::unique_ptr<TVariantHolder> NewHolder(Variant&& value);
     std::vector<std::pair<std::string, std::unique_ptr<TVariantHolder>>> FItems;
+    std::vector<std::unique_ptr<TVariantHolder>> FSpare;
 };
 
 // One WMI object with its position in the store and its value cache. The store keeps
