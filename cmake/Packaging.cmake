@@ -66,6 +66,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt platform plugins (loaded, not linked) and the WS-Management transport's TLS and
 # XML libraries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3, libexpat1, libgssapi-krb5-2, gss-ntlmssp")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3, libxml2, libgssapi-krb5-2, gss-ntlmssp")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "man-db")
 include(CPack)

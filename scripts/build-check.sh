@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-release"
 
-bash "$root/scripts/install-deps.sh" build-essential cmake pkg-config libbenchmark-dev libssl-dev libexpat1-dev libkrb5-dev
+bash "$root/scripts/install-deps.sh" build-essential cmake pkg-config libbenchmark-dev libssl-dev libxml2-dev libkrb5-dev
 
 start=$SECONDS
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESKIN_WERROR=ON \

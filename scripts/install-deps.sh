@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core libssl-dev libexpat1-dev openssl ca-certificates
+          xvfb xauth fonts-dejavu-core libssl-dev libxml2-dev openssl ca-certificates
           python3 python3-cryptography
           pkg-config libkrb5-dev gss-ntlmssp gss-ntlmssp-dev krb5-kdc krb5-admin-server krb5-user
           python3-gssapi python3-winrm

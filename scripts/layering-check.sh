@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a file includes a layer above its own: each folder may include only the
 # folders below it (rtl at the bottom, then platform and recordset, then wmi, then the
-# programs), Qt only in app/, and OpenSSL, GSS-API and expat only in platform/wsman/.
+# programs), Qt only in app/, and OpenSSL, GSS-API and libxml2 only in platform/wsman/.
 #   scripts/layering-check.sh [ROOT]   (default: the repository this script lies in)
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
@@ -37,7 +37,7 @@ check_system() {
                  --include='*.h' --include='*.cpp' | grep -v "^$root/$home/" || true)
 }
 check_system 'Q[A-Za-z]+>|Qt' app "Qt"
-check_system 'openssl/|gssapi|krb5|expat' platform/wsman "OpenSSL, GSS-API and expat"
+check_system 'openssl/|gssapi|krb5|libxml' platform/wsman "OpenSSL, GSS-API and libxml2"
 
 if ((failures > 0)); then
     echo "layering-check: $failures include(s) point the wrong way" >&2

@@ -19,7 +19,7 @@ echo "== dpkg-deb -I $deb"
 info=$(dpkg-deb -I "$deb")
 echo "$info"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libqt6core6 libssl3 libexpat1 libgssapi-krb5-2 gss-ntlmssp libstdc++6 libc6; do
+for library in libqt6widgets6 libqt6core6 libssl3 libxml2 libgssapi-krb5-2 gss-ntlmssp libstdc++6 libc6; do
     grep -Eq "(^|, )${library//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

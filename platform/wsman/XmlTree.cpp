@@ -1,20 +1,18 @@
 #include "platform/wsman/XmlTree.h"
 
-#include <expat.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "platform/wsman/WsmanNames.h"
 
 namespace veskin {
-
-namespace {
-
-// Separates the namespace URI from the local name in expat's names; URIs hold no space.
-constexpr char NsSeparator = ' ';
-
-}  // namespace
 
 const XmlNode* XmlNode::Child(std::string_view ns, std::string_view name) const {
     for (const XmlNode* c = FirstChild; c; c = c->Next)
@@ -49,58 +47,54 @@ bool XmlNode::IsNil() const {
 
 struct XmlTree::Builder {
     XmlTree& Tree;
-    XML_Parser Parser;
+    xmlParserCtxtPtr Parser = nullptr;
     struct Open {
         XmlNode* Node;
         XmlNode* LastChild;
     };
     std::vector<Open> Stack;
-    std::vector<std::string_view> Namespaces;  // interned URIs
+    // libxml2 keeps every name and namespace URI once in its dictionary, so one pointer
+    // stands for one name for the whole parse: each is copied into the arena once.
+    std::unordered_map<const xmlChar*, std::string_view> Names;
     bool Refused = false;
 
-    std::string_view Namespace(const char* uri, std::size_t size) {
-        std::string_view wanted(uri, size);
-        for (auto it = Namespaces.rbegin(); it != Namespaces.rend(); ++it)
-            if (*it == wanted) return *it;
-        Namespaces.push_back(Tree.Copy(uri, size));
-        return Namespaces.back();
-    }
-
-    // Splits "uri local" into an interned URI and a copied local name.
-    void SplitName(const char* name, std::string_view& ns, std::string_view& local) {
-        const char* sep = std::strchr(name, NsSeparator);
-        if (!sep) {
-            ns = {};
-            local = Tree.Copy(name, std::strlen(name));
-            return;
+    std::string_view Name(const xmlChar* name) {
+        if (name == nullptr) return {};
+        auto [it, added] = Names.try_emplace(name);
+        if (added) {
+            const char* text = reinterpret_cast<const char*>(name);
+            it->second = Tree.Copy(text, std::strlen(text));
         }
-        ns = Namespace(name, static_cast<std::size_t>(sep - name));
-        local = Tree.Copy(sep + 1, std::strlen(sep + 1));
+        return it->second;
     }
 
-    void Stop(const char* why) {
-        if (!Refused) Tree.FError = why;
+    void Stop(std::string why) {
+        if (!Refused) Tree.FError = std::move(why);
         Refused = true;
-        XML_StopParser(Parser, XML_FALSE);
+        xmlStopParser(Parser);
     }
 
-    static void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
+    static void OnStart(void* data, const xmlChar* localName, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
+                        int attributeCount, int, const xmlChar** attributes) {
         auto* b = static_cast<Builder*>(data);
+        if (b->Refused) return;
         if (b->Stack.size() >= static_cast<std::size_t>(MaxDepth)) {
             b->Stop("elements nested too deeply");
             return;
         }
         auto* node = new (b->Tree.Allocate(sizeof(XmlNode), alignof(XmlNode))) XmlNode();
-        b->SplitName(name, node->Ns, node->Name);
-        std::uint32_t count = 0;
-        while (atts[2 * count]) ++count;
+        node->Ns = b->Name(uri);
+        node->Name = b->Name(localName);
+        const auto count = static_cast<std::uint32_t>(attributeCount);
         if (count) {
-            auto* attrs = reinterpret_cast<XmlAttr*>(
-                b->Tree.Allocate(sizeof(XmlAttr) * count, alignof(XmlAttr)));
+            auto* attrs = reinterpret_cast<XmlAttr*>(b->Tree.Allocate(sizeof(XmlAttr) * count, alignof(XmlAttr)));
+            // Five pointers per attribute: local name, prefix, URI, value start and end.
             for (std::uint32_t i = 0; i < count; ++i) {
+                const xmlChar* const* a = attributes + 5 * i;
                 new (&attrs[i]) XmlAttr();
-                b->SplitName(atts[2 * i], attrs[i].Ns, attrs[i].Name);
-                attrs[i].Value = b->Tree.Copy(atts[2 * i + 1], std::strlen(atts[2 * i + 1]));
+                attrs[i].Ns = b->Name(a[2]);
+                attrs[i].Name = b->Name(a[0]);
+                attrs[i].Value = b->Tree.Copy(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3]));
             }
             node->Attrs = attrs;
             node->AttrCount = count;
@@ -118,34 +112,43 @@ struct XmlTree::Builder {
         b->Stack.push_back({node, nullptr});
     }
 
-    static void OnEnd(void* data, const XML_Char*) {
+    static void OnEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
         auto* b = static_cast<Builder*>(data);
         if (!b->Stack.empty()) b->Stack.pop_back();
     }
 
-    static void OnText(void* data, const XML_Char* text, int len) {
+    static void OnText(void* data, const xmlChar* text, int len) {
         auto* b = static_cast<Builder*>(data);
         if (b->Stack.empty() || len <= 0) return;
         XmlNode* node = b->Stack.back().Node;
         const auto size = static_cast<std::size_t>(len);
+        const char* chars = reinterpret_cast<const char*>(text);
         if (node->Text.empty()) {
-            node->Text = b->Tree.Copy(text, size);
+            node->Text = b->Tree.Copy(chars, size);
             return;
         }
-        // Expat hands text over in pieces (at line ends and references): join them.
+        // Text comes in pieces (around references and CDATA sections): join them.
         char* joined = b->Tree.Allocate(node->Text.size() + size, 1);
         std::memcpy(joined, node->Text.data(), node->Text.size());
-        std::memcpy(joined + node->Text.size(), text, size);
+        std::memcpy(joined + node->Text.size(), chars, size);
         node->Text = std::string_view(joined, node->Text.size() + size);
     }
 
-    static void OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    static void OnDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
         static_cast<Builder*>(data)->Stop("a DOCTYPE is not accepted");
     }
 
-    static void OnEntity(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
-                         const XML_Char*, const XML_Char*, const XML_Char*) {
+    static void OnEntity(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
         static_cast<Builder*>(data)->Stop("entity declarations are not accepted");
+    }
+
+    // Errors, namespace errors included, end the parse; warnings do not.
+    static void OnError(void* data, xmlError* error) {
+        auto* b = static_cast<Builder*>(data);
+        if (error == nullptr || error->level < XML_ERR_ERROR || b->Refused) return;
+        std::string text = error->message != nullptr ? error->message : "malformed XML";
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        b->Stop(text + " at line " + std::to_string(error->line));
     }
 };
 
@@ -185,37 +188,47 @@ bool XmlTree::Parse(std::string_view document) {
     FRoot = nullptr;
     FError.clear();
     Rewind();
-    XML_Parser parser = XML_ParserCreateNS("UTF-8", NsSeparator);
-    if (!parser) {
+    static const bool initialised = (xmlInitParser(), true);
+    (void)initialised;
+    xmlSAXHandler handler{};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.startElementNs = &Builder::OnStart;
+    handler.endElementNs = &Builder::OnEnd;
+    handler.characters = &Builder::OnText;
+    handler.cdataBlock = &Builder::OnText;
+    handler.internalSubset = &Builder::OnDoctype;
+    handler.entityDecl = &Builder::OnEntity;
+    handler.serror = &Builder::OnError;
+    if (document.empty()) {
+        FError = "no element";
+        return false;
+    }
+    if (document.size() > static_cast<std::size_t>(INT_MAX)) {  // the parser takes an int length
+        FError = "the document is too large";
+        return false;
+    }
+    Builder builder{*this, nullptr, {}, {}, false};
+    builder.Stack.reserve(32);
+    builder.Parser = xmlCreateMemoryParserCtxt(document.data(), static_cast<int>(document.size()));
+    if (!builder.Parser) {
         FError = "out of memory";
         return false;
     }
-    Builder builder{*this, parser, {}, {}, false};
-    builder.Stack.reserve(32);
-    XML_SetUserData(parser, &builder);
-    XML_SetElementHandler(parser, &Builder::OnStart, &Builder::OnEnd);
-    XML_SetCharacterDataHandler(parser, &Builder::OnText);
-    XML_SetStartDoctypeDeclHandler(parser, &Builder::OnDoctype);
-    XML_SetEntityDeclHandler(parser, &Builder::OnEntity);
-    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
-    bool ok = true;
-    constexpr std::size_t Slice = 1 << 30;  // expat takes an int length
-    std::size_t offset = 0;
-    do {
-        const std::size_t n = std::min(Slice, document.size() - offset);
-        const bool last = offset + n == document.size();
-        if (XML_Parse(parser, document.data() + offset, static_cast<int>(n), last) ==
-            XML_STATUS_ERROR) {
-            ok = false;
-            break;
-        }
-        offset += n;
-    } while (offset < document.size());
-    if (!ok && !builder.Refused) {
-        FError = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-                 std::to_string(XML_GetCurrentLineNumber(parser));
+    xmlSAXHandlerPtr own = builder.Parser->sax;
+    builder.Parser->sax = &handler;
+    builder.Parser->userData = &builder;
+    // Predefined and character references are replaced in attribute values too; no other
+    // entity can exist, since a DOCTYPE ends the parse. Nothing is ever fetched, and no
+    // size limit of the library's own applies (answers are bounded by the transport).
+    xmlCtxtUseOptions(builder.Parser, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_HUGE);
+    const int status = xmlParseDocument(builder.Parser);
+    if (status != 0 && !builder.Refused) {
+        FError = "malformed XML";
+        builder.Refused = true;
     }
-    XML_ParserFree(parser);
+    builder.Parser->sax = own;
+    xmlFreeParserCtxt(builder.Parser);
+    bool ok = !builder.Refused;
     if (ok && !FRoot) {
         FError = "no element";
         ok = false;

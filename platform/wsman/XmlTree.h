@@ -1,9 +1,9 @@
 #pragma once
-// A light, read-only element tree of one XML document, parsed with expat in namespace
+// A light, read-only element tree of one XML document, parsed with libxml2 in namespace
 // mode: every name carries its namespace URI. Names, attribute values and text are views
 // into an arena the tree owns, so a node costs no allocation of its own; a tree that
 // parses one document after another reuses its arena. Documents with a DOCTYPE are
-// refused (no entity of any kind is ever expanded).
+// refused, so no entity beyond the predefined ones can exist.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -53,5 +53,28 @@ TEST(XmlTree, RefusesDocumentsBreakingNamespaceRules) {
     }
 }
 
+TEST(XmlTree, ReplacesReferencesAndJoinsTextPieces) {
+    XmlTree t;
+    ASSERT_TRUE(t.Parse("<r a=\"x&amp;y&#65;&lt;&quot;\">a&amp;b&#x42;<![CDATA[<c>&amp;]]>d&#x1F600;</r>")) << t.Error();
+    EXPECT_EQ(*t.Root()->Attr("", "a"), "x&yA<\"");
+    EXPECT_EQ(t.Root()->Text, "a&bB<c>&amp;d\xF0\x9F\x98\x80");
+}
+
+TEST(XmlTree, RefusesDoctypesEntitiesAndMalformedText) {
+    for (const char* doc : {"<!DOCTYPE r [<!ENTITY e \"boom\">]><r>&e;</r>", "<!DOCTYPE r SYSTEM \"file:///etc/passwd\"><r/>",
+                            "<r>&e;</r>", "<r>\xff</r>", "<r><a></r>", "<r a='1' a='2'/>", "<r/><s/>", "", "text only"}) {
+        XmlTree t;
+        EXPECT_FALSE(t.Parse(doc)) << doc;
+        EXPECT_FALSE(t.Error().empty()) << doc;
+        EXPECT_EQ(t.Root(), nullptr) << doc;
+    }
+    XmlTree t;
+    EXPECT_FALSE(t.Parse("<!DOCTYPE r><r/>"));
+    EXPECT_EQ(t.Error(), "a DOCTYPE is not accepted");
+    // A tree that refused a document parses the next one.
+    ASSERT_TRUE(t.Parse("<r>ok</r>")) << t.Error();
+    EXPECT_EQ(t.Root()->Text, "ok");
+}
+
 }  // namespace
 }  // namespace veskin
