@@ -59,6 +59,9 @@ bool ParseInteger(const std::string& text, std::uint64_t max, std::int64_t& resu
     if (i >= n) return false;
     const std::uint64_t base = hex ? 16 : 10;
     const std::uint64_t limit = negative ? max + 1 : max;
+    // value * base + d stays within limit while value < limit / base, or value equals it
+    // and d is at most limit % base: two divisions per text instead of one per digit.
+    const std::uint64_t most = limit / base, last = limit % base;
     std::uint64_t value = 0;
     for (; i < n; ++i) {
         const char c = text[i];
@@ -67,7 +70,7 @@ bool ParseInteger(const std::string& text, std::uint64_t max, std::int64_t& resu
         else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return false;
-        if (value > (limit - static_cast<std::uint64_t>(d)) / base) return false;
+        if (value > most || (value == most && static_cast<std::uint64_t>(d) > last)) return false;
         value = value * base + static_cast<std::uint64_t>(d);
     }
     const std::uint64_t u = negative ? (~value + 1) : value;

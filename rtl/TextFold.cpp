@@ -27,7 +27,7 @@ int CompareTextW(std::u16string_view a, std::u16string_view b) {
 }
 
 bool SameTextW(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && CompareTextW(a, b) == 0;
+    return a.size() == b.size() && (a == b || CompareTextW(a, b) == 0);
 }
 
 int CompareText(std::string_view a, std::string_view b) {
@@ -47,7 +47,7 @@ int CompareText(std::string_view a, std::string_view b) {
 
 bool SameText(std::string_view a, std::string_view b) {
     // Folding keeps a character's UTF-8 length: texts of different lengths never match.
-    return a.size() == b.size() && CompareText(a, b) == 0;
+    return a.size() == b.size() && (a == b || CompareText(a, b) == 0);
 }
 
 }  // namespace veskin
