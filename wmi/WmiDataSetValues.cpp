@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <typeinfo>
 
 #include "platform/WbemObject.h"
 #include "wmi/WmiErr.h"
@@ -18,6 +19,17 @@ ISWbemPropertySetPtr HolderPropertySet(TInterfaceHolder& record) {
     return record.PropertySet;
 }
 
+namespace {
+
+// The in-memory object behind an interface, or null. Objects are nearly always exactly
+// that class: comparing the type first spares dynamic_cast's search on every read.
+const WbemObject* InMemoryObject(const ISWbemObject* object) {
+    if (object != nullptr && typeid(*object) == typeid(WbemObject)) return static_cast<const WbemObject*>(object);
+    return dynamic_cast<const WbemObject*>(object);
+}
+
+}  // namespace
+
 Variant ReadCachedProperty(TInterfaceHolder& record, const WideString& name) {
     return ReadCachedProperty(record, WideToAnsi(name));
 }
@@ -32,7 +44,7 @@ Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name) {
 const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot) {
     return record.ValueCache.FindOrAdd(name, [&]() -> Variant {
                                 // Hooks observe every Item and get_Value call, so hooked objects take the interface.
-                                const auto* object = dynamic_cast<const WbemObject*>(record.WmiObject.get());
+                                const WbemObject* object = InMemoryObject(record.WmiObject.get());
                                 if (object == nullptr || object->Hooks())
                                     return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
                                 if (slot.Class != object->Class() || slot.Name != name) {
