@@ -196,7 +196,9 @@ bool MatchAt(std::string_view p, std::size_t i, const char* word) {
 
 // Whether the pattern asks for the 12-hour clock (an am/pm marker outside quotes).
 bool UsesTwelveHours(std::string_view p) {
-    if (p.find_first_of("aA") == std::string_view::npos) return false;  // the usual case, found fast
+    bool marker = false;  // no 'a' at all is the usual case, found fast
+    for (const char c : p) marker = marker || Lower(c) == 'a';
+    if (!marker) return false;
     char quote = 0;
     for (std::size_t i = 0; i < p.size(); ++i) {
         if (quote != 0) {

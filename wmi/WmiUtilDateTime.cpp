@@ -33,6 +33,17 @@ std::string Piece(const std::string& text, std::size_t first, std::size_t count)
 
 // A piece of a date-time: an integer in 0..65535.
 bool ReadWord(const std::string& text, std::size_t first, std::size_t count, int& value) {
+    // Up to four plain digits, as DMTF text has them, are read in place.
+    if (first >= 1 && count >= 1 && count <= 4 && first - 1 + count <= text.size()) {
+        const std::size_t begin = first - 1, end = begin + count;
+        int digits = 0;
+        std::size_t i = begin;
+        for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) digits = digits * 10 + (text[i] - '0');
+        if (i == end) {
+            value = digits;
+            return true;
+        }
+    }
     int v = 0;
     if (!TryStrToInt(Piece(text, first, count), v) || v < 0 || v > 65535) return false;
     value = v;
