@@ -28,6 +28,12 @@ public:
     static constexpr std::size_t MaxHeaderBytes = 64 * 1024;
     static constexpr std::size_t MaxBodyBytes = 256 * 1024 * 1024;
 
+    // Gives the parser a buffer to hold the body in; its contents are dropped, its
+    // capacity kept.
+    void ReuseBody(std::string&& buffer) {
+        FResponse.Body = std::move(buffer);
+        FResponse.Body.clear();
+    }
     // Takes the next bytes of the connection. Done once a whole response is there (1xx
     // interim responses are skipped); bytes after it are left unread in Pending().
     Result Feed(std::string_view data);

@@ -24,10 +24,9 @@ void WsmanEnumeration::Release() {
 }
 
 HRESULT WsmanEnumeration::Request(const std::string& envelope) {
-    std::string body;
-    HRESULT hr = FSession->Exchange(envelope, body);
+    HRESULT hr = FSession->Exchange(envelope, FBody);
     WsmanPage page;
-    if (Succeeded(hr)) hr = DecodeEnumerationResponse(body, FContext, page, FTree);
+    if (Succeeded(hr)) hr = DecodeEnumerationResponse(FBody, FContext, page, FTree);
     if (Failed(hr)) {
         // A context the server no longer knows needs no release.
         if (hr == WSMAN_E_INVALID_ENUMERATION_CONTEXT) FEnded = true;

@@ -39,7 +39,8 @@ private:
     std::string FResourceUri;
     std::string FEnumerationContext;
     std::vector<WbemObjectPtr> FPage;
-    XmlTree FTree;  // parses every page, reusing its arena
+    XmlTree FTree;      // parses every page, reusing its arena
+    std::string FBody;  // every page's answer, in one buffer
     std::size_t FNext = 0;
     bool FStarted = false;
     bool FEnded = false;   // the server said EndOfSequence, or the context is gone

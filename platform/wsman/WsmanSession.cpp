@@ -15,6 +15,7 @@ WsmanSession::WsmanSession(std::unique_ptr<WsmanTransport> transport, WideString
 
 HRESULT WsmanSession::Exchange(const std::string& envelope, std::string& body) {
     HttpResponse response;
+    response.Body = std::move(body);  // its buffer holds the answer
     HRESULT hr;
     {
         std::lock_guard<std::mutex> lock(FLock);

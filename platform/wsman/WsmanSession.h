@@ -26,7 +26,8 @@ public:
     int OperationTimeoutMs() const { return FTimeouts.RequestMs; }
 
     // Posts one envelope; a SOAP fault in the answer becomes its code (the server's
-    // text recorded as the error detail). S_OK leaves the answer's body in body.
+    // text recorded as the error detail). S_OK leaves the answer's body in body, whose
+    // buffer is reused for it.
     HRESULT Exchange(const std::string& envelope, std::string& body);
 
     // The class's schema from the server, fetched once per class; null when the

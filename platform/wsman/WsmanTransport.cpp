@@ -151,7 +151,8 @@ HRESULT WsmanTransport::State::Attempt(const std::string& request, HttpResponse&
     const Deadline deadline(Timeouts.RequestMs);
     IoStatus status = Stream->WriteAll(request, deadline);
     HttpResponseParser parser;
-    char buffer[16384];
+    parser.ReuseBody(std::move(response.Body));
+    char buffer[65536];
     while (status == IoStatus::Ok) {
         std::size_t got = 0;
         status = Stream->ReadSome(buffer, sizeof buffer, got, deadline);
@@ -243,7 +244,12 @@ HRESULT WsmanTransport::PostAnonymous(const std::string& body,
 
 HRESULT WsmanTransport::Post(const std::string& envelope, HttpResponse& response) {
     State& s = *FState;
+    // The caller's body buffer is kept, emptied: a page after page answers in the same
+    // memory instead of allocating (and faulting in) a new one each time.
+    std::string buffer = std::move(response.Body);
+    buffer.clear();
     response = HttpResponse();
+    response.Body = std::move(buffer);
     if (!s.AuthChosen)
         if (HRESULT hr = s.ChooseAuth(!s.Credentials.User.empty() || !s.Credentials.Password.empty()); Failed(hr)) {
             s.AuthChosen = false;
