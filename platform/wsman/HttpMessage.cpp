@@ -83,6 +83,20 @@ HttpResponseParser::Result HttpResponseParser::Feed(std::string_view data) {
         FBuffer.erase(0, FPos);
         FPos = 0;
     }
+    // Inside a body with nothing left over, the bytes go straight into the body rather
+    // than through the buffer.
+    if ((FStage == Stage::Body || FStage == Stage::ChunkData) && FBuffer.empty()) {
+        const std::size_t take = std::min(FRemaining, data.size());
+        FResponse.Body.append(data.data(), take);
+        FRemaining -= take;
+        data.remove_prefix(take);
+        if (FRemaining == 0 && FStage == Stage::Body) {
+            FStage = Stage::Done;
+            FBuffer.append(data);  // bytes after the response stay unread
+            return Result::Done;
+        }
+        if (FRemaining == 0) FStage = Stage::ChunkDataEnd;
+    }
     FBuffer.append(data);
     return Parse();
 }

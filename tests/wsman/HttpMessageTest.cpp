@@ -65,6 +65,32 @@ TEST(HttpMessageTest, ChunkedBodyWithExtensionsAndTrailersAfterAnInterimAnswer) 
     EXPECT_EQ(whole.Pending(), "NEXT");
 }
 
+TEST(HttpMessageTest, BodiesSplitAnywhereLeaveTheNextResponseUnreadAndReuseAGivenBuffer) {
+    const std::string sized = "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\n<a>body</a>\nHTTP/1.1 2";
+    const std::string chunked =
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n<a>b\r\n8\r\nody</a>\n\r\n0\r\n\r\nHTTP/1.1 2";
+    for (const std::string& text : {sized, chunked}) {
+        for (std::size_t first = 0; first <= text.size(); ++first) {
+            for (std::size_t second = first; second <= text.size(); second += 7) {
+                HttpResponseParser parser;
+                parser.ReuseBody(std::string("left over from the last answer"));
+                Result result = Result::NeedMore;
+                std::size_t fed = 0;
+                for (const std::size_t end : {first, second, text.size()}) {
+                    if (result != Result::NeedMore) break;
+                    result = parser.Feed(std::string_view(text).substr(fed, end - fed));
+                    fed = end;
+                }
+                ASSERT_EQ(result, Result::Done) << first << " " << second;
+                EXPECT_EQ(parser.Response().Body, "<a>body</a>\n") << first << " " << second;
+                // The bytes fed after the answer's end are left for the next one.
+                const std::size_t answerEnd = text.size() - 10;
+                EXPECT_EQ(parser.Pending(), text.substr(answerEnd, fed - answerEnd)) << first << " " << second;
+            }
+        }
+    }
+}
+
 TEST(HttpMessageTest, ConnectionRulesAndBodiesToTheEndOfTheConnection) {
     HttpResponseParser http10;
     ASSERT_EQ(http10.Feed("HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n"), Result::Done);
