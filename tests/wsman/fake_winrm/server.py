@@ -304,6 +304,10 @@ class Service:
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.1'
+    # Headers and body go out in separate writes: without this the body's last segment
+    # waits for the client's delayed acknowledgement of the headers (about 40 ms), which
+    # HTTP.sys does not do.
+    disable_nagle_algorithm = True
     gss = None  # the connection's gss_auth.Session (one handler serves one connection)
     encrypted = False  # whether the request being answered came encrypted
 
