@@ -80,10 +80,15 @@ WideString AnsiToWide(std::string_view text) {
 }
 
 AnsiString WideToAnsi(const WideString& text) {
-    AnsiString out;
-    out.reserve(text.size());
     const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    // The ASCII start of the text (usually all of it) is copied unit for unit.
+    std::size_t ascii = 0;
+    while (ascii < n && text[ascii] < 0x80) ++ascii;
+    AnsiString out(ascii, '\0');
+    for (std::size_t i = 0; i < ascii; ++i) out[i] = static_cast<char>(text[i]);
+    if (ascii == n) return out;
+    out.reserve(n + (n - ascii) * 2);
+    for (std::size_t i = ascii; i < n; ++i) {
         std::uint32_t cp = text[i];
         if (IsHighSurrogate(cp)) {
             if (i + 1 < n && IsLowSurrogate(text[i + 1])) {
