@@ -7,6 +7,8 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -25,6 +27,36 @@ struct TlsConnection::Handles {
 };
 
 namespace {
+
+// Writes of the socket BIO with MSG_NOSIGNAL: a server that has gone away makes the
+// write fail (EPIPE), where the plain socket BIO's write() would raise SIGPIPE and end
+// the whole program.
+int WriteWithoutSignal(BIO* bio, const char* data, int size) {
+    BIO_clear_retry_flags(bio);
+    const ssize_t sent = ::send(static_cast<int>(BIO_get_fd(bio, nullptr)), data, static_cast<std::size_t>(size), MSG_NOSIGNAL);
+    if (sent < 0 && BIO_sock_should_retry(-1)) BIO_set_retry_write(bio);
+    return static_cast<int>(sent);
+}
+
+int PutsWithoutSignal(BIO* bio, const char* text) { return WriteWithoutSignal(bio, text, static_cast<int>(std::strlen(text))); }
+
+// The socket BIO's own methods, but for writing. Made once, kept for the process.
+const BIO_METHOD* SocketWithoutSignal() {
+    static BIO_METHOD* const method = [] {
+        const BIO_METHOD* socket = BIO_s_socket();
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK | BIO_TYPE_DESCRIPTOR,
+                                     "socket without SIGPIPE");
+        if (m == nullptr) return m;
+        BIO_meth_set_write(m, &WriteWithoutSignal);
+        BIO_meth_set_puts(m, &PutsWithoutSignal);
+        BIO_meth_set_read(m, BIO_meth_get_read(socket));
+        BIO_meth_set_ctrl(m, BIO_meth_get_ctrl(socket));
+        BIO_meth_set_create(m, BIO_meth_get_create(socket));
+        BIO_meth_set_destroy(m, BIO_meth_get_destroy(socket));
+        return m;
+    }();
+    return method;
+}
 
 std::string OpenSslErrors() {
     std::string text;
@@ -182,10 +214,14 @@ HRESULT TlsConnection::Handshake(const std::string& host, bool hostIsAddress, co
     // that a refused certificate can still be described to the user.
     SSL_CTX_set_verify(h.Context, SSL_VERIFY_NONE, nullptr);
     h.Ssl = SSL_new(h.Context);
-    if (!h.Ssl || !SSL_set_fd(h.Ssl, FSocket->Fd())) {
+    BIO* bio = SocketWithoutSignal() != nullptr ? BIO_new(SocketWithoutSignal()) : nullptr;
+    if (!h.Ssl || !bio) {
+        if (bio) BIO_free(bio);
         SetErrorDetail(WSMAN_E_TLS_FAILURE, "TLS cannot start: " + OpenSslErrors());
         return WSMAN_E_TLS_FAILURE;
     }
+    BIO_set_fd(bio, FSocket->Fd(), BIO_NOCLOSE);
+    SSL_set_bio(h.Ssl, bio, bio);  // the connection owns the BIO from here on
     X509_VERIFY_PARAM* param = SSL_get0_param(h.Ssl);
     if (hostIsAddress) {
         X509_VERIFY_PARAM_set1_ip_asc(param, host.c_str());

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "platform/ErrorDetail.h"
 #include "platform/wsman/TlsConnection.h"
@@ -225,6 +226,27 @@ TEST_F(WsmanTransportTest, KeptAliveConnectionIsReusedAndReplacedSilentlyWhenClo
         const std::size_t expected = std::string(option) == "--drop-after-pages" ? 4u : 3u;
         EXPECT_EQ(server.LogLines().size(), expected);
     }
+}
+
+TEST_F(WsmanTransportTest, WritingToAVanishedTlsServerFailsWithoutEndingTheProgram) {
+    ScopedEnv trust("SSL_CERT_FILE", Certs().Trusted);
+    auto server = std::make_unique<FakeWinrmServer>(std::vector<std::string>{"--tls", Certs().Good, Certs().GoodKey});
+    ASSERT_TRUE(server->Running());
+    const Deadline deadline(5000);
+    auto socket = std::make_unique<SocketConnection>();
+    ASSERT_EQ(socket->Connect("127.0.0.1", server->Port(), deadline), S_OK);
+    TlsConnection tls(std::move(socket));
+    ASSERT_EQ(tls.Handshake("127.0.0.1", true, deadline), S_OK) << TakeErrorDetail(WSMAN_E_TLS_FAILURE);
+    server.reset();  // the server process ends; its side of the connection is gone
+    // The first write may still be taken by the system, the next ones fail: first with
+    // the reset, then as writes to a closed connection, which must be errors too. A
+    // SIGPIPE would end this test program here.
+    int failed = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (tls.WriteAll(std::string(4096, 'x'), deadline) != IoStatus::Ok) ++failed;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(failed, 8);
 }
 
 TEST_F(WsmanTransportTest, HttpStatusMapping) {
