@@ -56,7 +56,27 @@ struct XmlTree::Builder {
     // libxml2 keeps every name and namespace URI once in its dictionary, so one pointer
     // stands for one name for the whole parse: each is copied into the arena once.
     std::unordered_map<const xmlChar*, std::string_view> Names;
+    // Text arrives in pieces (a few hundred bytes each, and around references): they
+    // gather here and reach the node's text once, so that a long text is copied in
+    // linear time.
+    std::string Pending;
+    XmlNode* PendingNode = nullptr;
     bool Refused = false;
+
+    void FlushText() {
+        if (PendingNode == nullptr) return;
+        XmlNode* node = PendingNode;
+        PendingNode = nullptr;
+        if (node->Text.empty()) {
+            node->Text = Tree.Copy(Pending.data(), Pending.size());
+        } else {  // text on both sides of a child element
+            char* joined = Tree.Allocate(node->Text.size() + Pending.size(), 1);
+            std::memcpy(joined, node->Text.data(), node->Text.size());
+            std::memcpy(joined + node->Text.size(), Pending.data(), Pending.size());
+            node->Text = std::string_view(joined, node->Text.size() + Pending.size());
+        }
+        Pending.clear();
+    }
 
     std::string_view Name(const xmlChar* name) {
         if (name == nullptr) return {};
@@ -78,6 +98,7 @@ struct XmlTree::Builder {
                         int attributeCount, int, const xmlChar** attributes) {
         auto* b = static_cast<Builder*>(data);
         if (b->Refused) return;
+        b->FlushText();
         if (b->Stack.size() >= static_cast<std::size_t>(MaxDepth)) {
             b->Stop("elements nested too deeply");
             return;
@@ -114,6 +135,7 @@ struct XmlTree::Builder {
 
     static void OnEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
         auto* b = static_cast<Builder*>(data);
+        b->FlushText();
         if (!b->Stack.empty()) b->Stack.pop_back();
     }
 
@@ -121,17 +143,11 @@ struct XmlTree::Builder {
         auto* b = static_cast<Builder*>(data);
         if (b->Stack.empty() || len <= 0) return;
         XmlNode* node = b->Stack.back().Node;
-        const auto size = static_cast<std::size_t>(len);
-        const char* chars = reinterpret_cast<const char*>(text);
-        if (node->Text.empty()) {
-            node->Text = b->Tree.Copy(chars, size);
-            return;
+        if (b->PendingNode != node) {
+            b->FlushText();
+            b->PendingNode = node;
         }
-        // Text comes in pieces (around references and CDATA sections): join them.
-        char* joined = b->Tree.Allocate(node->Text.size() + size, 1);
-        std::memcpy(joined, node->Text.data(), node->Text.size());
-        std::memcpy(joined + node->Text.size(), chars, size);
-        node->Text = std::string_view(joined, node->Text.size() + size);
+        b->Pending.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len));
     }
 
     static void OnDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
@@ -207,7 +223,7 @@ bool XmlTree::Parse(std::string_view document) {
         FError = "the document is too large";
         return false;
     }
-    Builder builder{*this, nullptr, {}, {}, false};
+    Builder builder{*this, nullptr, {}, {}, {}, nullptr, false};
     builder.Stack.reserve(32);
     builder.Parser = xmlCreateMemoryParserCtxt(document.data(), static_cast<int>(document.size()));
     if (!builder.Parser) {

@@ -60,6 +60,21 @@ TEST(XmlTree, ReplacesReferencesAndJoinsTextPieces) {
     EXPECT_EQ(t.Root()->Text, "a&bB<c>&amp;d\xF0\x9F\x98\x80");
 }
 
+TEST(XmlTree, LongTextsAndTextAroundChildrenAreWhole) {
+    // Some megabytes of text with references throughout reach the parser's callbacks in
+    // many thousand pieces; the tree holds them as one text.
+    std::string text, expected;
+    for (int i = 0; i < 200000; ++i) {
+        text += "line " + std::to_string(i) + " &amp;\n";
+        expected += "line " + std::to_string(i) + " &\n";
+    }
+    XmlTree t;
+    ASSERT_TRUE(t.Parse("<r><v>" + text + "</v><w>a<x/>b<y/>c</w></r>")) << t.Error();
+    EXPECT_EQ(t.Root()->FirstChild->Text, expected);
+    EXPECT_EQ(t.Root()->FirstChild->Next->Text, "abc");
+    EXPECT_EQ(t.Root()->Text, "");
+}
+
 TEST(XmlTree, RefusesDoctypesEntitiesAndMalformedText) {
     for (const char* doc : {"<!DOCTYPE r [<!ENTITY e \"boom\">]><r>&e;</r>", "<!DOCTYPE r SYSTEM \"file:///etc/passwd\"><r/>",
                             "<r>&e;</r>", "<r>\xff</r>", "<r><a></r>", "<r a='1' a='2'/>", "<r/><s/>", "", "text only"}) {
