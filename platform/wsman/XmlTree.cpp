@@ -56,25 +56,17 @@ struct XmlTree::Builder {
     // libxml2 keeps every name and namespace URI once in its dictionary, so one pointer
     // stands for one name for the whole parse: each is copied into the arena once.
     std::unordered_map<const xmlChar*, std::string_view> Names;
-    // Text arrives in pieces (a few hundred bytes each, and around references): they
-    // gather here and reach the node's text once, so that a long text is copied in
-    // linear time.
+    // A text that arrives in several pieces (a few hundred bytes each, and around
+    // references) gathers here and reaches its element once, so that a long text is
+    // copied in linear time.
     std::string Pending;
     XmlNode* PendingNode = nullptr;
     bool Refused = false;
 
     void FlushText() {
         if (PendingNode == nullptr) return;
-        XmlNode* node = PendingNode;
+        PendingNode->Text = Tree.Copy(Pending.data(), Pending.size());
         PendingNode = nullptr;
-        if (node->Text.empty()) {
-            node->Text = Tree.Copy(Pending.data(), Pending.size());
-        } else {  // text on both sides of a child element
-            char* joined = Tree.Allocate(node->Text.size() + Pending.size(), 1);
-            std::memcpy(joined, node->Text.data(), node->Text.size());
-            std::memcpy(joined + node->Text.size(), Pending.data(), Pending.size());
-            node->Text = std::string_view(joined, node->Text.size() + Pending.size());
-        }
         Pending.clear();
     }
 
@@ -143,11 +135,20 @@ struct XmlTree::Builder {
         auto* b = static_cast<Builder*>(data);
         if (b->Stack.empty() || len <= 0) return;
         XmlNode* node = b->Stack.back().Node;
-        if (b->PendingNode != node) {
+        const char* chars = reinterpret_cast<const char*>(text);
+        const auto size = static_cast<std::size_t>(len);
+        if (b->PendingNode == node) {
+            b->Pending.append(chars, size);
+        } else if (node->Text.empty()) {
+            node->Text = b->Tree.Copy(chars, size);  // the usual case: text in one piece
+        } else {
+            // A further piece (after a reference, a CDATA section, a child element or a
+            // few hundred bytes): the text gathers in Pending until the element ends.
             b->FlushText();
+            b->Pending.assign(node->Text);
+            b->Pending.append(chars, size);
             b->PendingNode = node;
         }
-        b->Pending.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len));
     }
 
     static void OnDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
