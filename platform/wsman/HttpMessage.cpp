@@ -86,19 +86,22 @@ HttpResponseParser::Result HttpResponseParser::Feed(std::string_view data) {
     // Inside a body with nothing left over, the bytes go straight into the body rather
     // than through the buffer.
     if ((FStage == Stage::Body || FStage == Stage::ChunkData) && FBuffer.empty()) {
-        const std::size_t take = std::min(FRemaining, data.size());
-        FResponse.Body.append(data.data(), take);
-        FRemaining -= take;
-        data.remove_prefix(take);
-        if (FRemaining == 0 && FStage == Stage::Body) {
-            FStage = Stage::Done;
+        data.remove_prefix(TakeBody(data));
+        if (FStage == Stage::Done) {
             FBuffer.append(data);  // bytes after the response stay unread
             return Result::Done;
         }
-        if (FRemaining == 0) FStage = Stage::ChunkDataEnd;
     }
     FBuffer.append(data);
     return Parse();
+}
+
+std::size_t HttpResponseParser::TakeBody(std::string_view bytes) {
+    const std::size_t take = std::min(FRemaining, bytes.size());
+    FResponse.Body.append(bytes.data(), take);
+    FRemaining -= take;
+    if (FRemaining == 0) FStage = FStage == Stage::Body ? Stage::Done : Stage::ChunkDataEnd;
+    return take;
 }
 
 HttpResponseParser::Result HttpResponseParser::FinishAtEof() {
@@ -221,19 +224,11 @@ HttpResponseParser::Result HttpResponseParser::Parse() {
                 break;
             }
             case Stage::Body:
-            case Stage::ChunkData: {
-                const std::size_t take = std::min(FRemaining, FBuffer.size() - FPos);
-                FResponse.Body.append(FBuffer, FPos, take);
-                FPos += take;
-                FRemaining -= take;
+            case Stage::ChunkData:
+                FPos += TakeBody(std::string_view(FBuffer).substr(FPos));
+                if (FStage == Stage::Done) return Result::Done;
                 if (FRemaining > 0) return Result::NeedMore;
-                if (FStage == Stage::Body) {
-                    FStage = Stage::Done;
-                    return Result::Done;
-                }
-                FStage = Stage::ChunkDataEnd;
                 break;
-            }
             case Stage::ChunkSize:
                 if (!ReadLine(line)) {
                     if (FBuffer.size() - FPos > 1024) return Fail("malformed chunk size");

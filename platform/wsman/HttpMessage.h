@@ -66,6 +66,9 @@ private:
     bool ParseStatusLine(std::string_view line);
     bool ParseHeaderLine(std::string_view line);
     Result HeadersComplete();
+    // Moves up to the rest of the body or chunk from bytes into the body, and on to the
+    // next stage once it is complete; the count taken.
+    std::size_t TakeBody(std::string_view bytes);
     Result Fail(std::string text);
 
     Stage FStage = Stage::StatusLine;
