@@ -8,6 +8,23 @@ namespace veskin {
 
 namespace {
 
+// The digits and the exponent (of 0.<digits>) of to_chars' scientific text
+// d.ddddde[+-]xx; the exponent is 1 when the text has none.
+void SplitScientific(const char* begin, const char* end, std::string& digits, int& exponent) {
+    digits.clear();
+    const char* p = begin;
+    for (; p != end && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') digits.push_back(*p);
+    exponent = 1;
+    if (p == end) return;
+    int e = 0;
+    const char* q = p + 1;
+    const bool neg = *q == '-';
+    if (*q == '-' || *q == '+') ++q;
+    std::from_chars(q, end, e);
+    exponent = (neg ? -e : e) + 1;
+}
+
 // The exact decimal expansion of |value| to `count` significant digits (truncation
 // error only far beyond the digits that are rounded), as digits and exponent.
 void RawDigits(double value, int count, std::string& digits, int& exponent) {
@@ -22,19 +39,7 @@ void RawDigits(double value, int count, std::string& digits, int& exponent) {
     }
     // Exact digits, correctly rounded at the last one: d.ddddde[+-]xx
     const auto res = std::to_chars(buf, buf + size, std::fabs(value), std::chars_format::scientific, count - 1);
-    digits.clear();
-    const char* p = buf;
-    for (; p != res.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') digits.push_back(*p);
-    exponent = 1;
-    if (p != res.ptr) {
-        int e = 0;
-        const char* q = p + 1;
-        const bool neg = *q == '-';
-        if (*q == '-' || *q == '+') ++q;
-        std::from_chars(q, res.ptr, e);
-        exponent = (neg ? -e : e) + 1;
-    }
+    SplitScientific(buf, res.ptr, digits, exponent);
 }
 
 // Rounds digits to `keep` digits half away from zero; a carry out of the first digit
@@ -81,17 +86,8 @@ bool ShortDigits(double value, int significant, std::string& digits, int& expone
     char buf[32];
     const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
     if (res.ec != std::errc()) return false;
-    const char* p = buf;
-    digits.clear();
-    for (; p != res.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') digits.push_back(*p);
-    if (p == res.ptr || static_cast<int>(digits.size()) > significant) return false;
-    const char* q = p + 1;
-    const bool neg = *q == '-';
-    if (*q == '-' || *q == '+') ++q;
-    int e = 0;
-    std::from_chars(q, res.ptr, e);
-    exponent = (neg ? -e : e) + 1;
+    SplitScientific(buf, res.ptr, digits, exponent);
+    if (static_cast<int>(digits.size()) > significant) return false;
     // As many digits as rounding the expansion gives: the shortest form padded with zeros.
     digits.resize(static_cast<std::size_t>(significant), '0');
     return true;
