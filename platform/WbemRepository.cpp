@@ -4,10 +4,33 @@ namespace veskin {
 
 WbemNamespace::WbemNamespace(WideString name) : FName(std::move(name)) {}
 
+bool WbemNamespace::Slot::IsA(const WideString& name) const {
+    if (SameTextW(Name, name)) return true;
+    for (const auto& base : Derivation)
+        if (SameTextW(base, name)) return true;
+    return false;
+}
+
+const WbemClassEntry& WbemNamespace::Made(Slot& slot) const {
+    if (!slot.Entry.Class) {
+        slot.Entry.Class = slot.Make();
+        slot.Make = nullptr;
+    }
+    return slot.Entry;
+}
+
 void WbemNamespace::AddClass(WbemClassPtr cls, WbemInstanceSourcePtr source) {
     std::lock_guard<std::mutex> guard(FLock);
-    WideString name = cls->Name();
-    FClasses[name] = WbemClassEntry{std::move(cls), std::move(source)};
+    Slot slot{WbemClassEntry{cls, std::move(source)}, cls->Name(), cls->Derivation(), nullptr};
+    FClasses[cls->Name()] = std::move(slot);
+}
+
+void WbemNamespace::AddClass(WbemDeferredClass deferred, WbemInstanceSourcePtr source) {
+    std::lock_guard<std::mutex> guard(FLock);
+    WideString name = deferred.Name;
+    Slot slot{WbemClassEntry{nullptr, std::move(source)}, std::move(deferred.Name), std::move(deferred.Derivation),
+              std::move(deferred.Make)};
+    FClasses[name] = std::move(slot);
 }
 
 std::shared_ptr<StoredInstanceSource> WbemNamespace::AddStoredClass(WbemClassPtr cls) {
@@ -20,14 +43,26 @@ bool WbemNamespace::FindClass(const WideString& name, WbemClassEntry& entry) con
     std::lock_guard<std::mutex> guard(FLock);
     auto it = FClasses.find(name);
     if (it == FClasses.end()) return false;
-    entry = it->second;
+    entry = Made(it->second);
     return true;
+}
+
+bool WbemNamespace::HasClass(const WideString& name) const {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FClasses.count(name) != 0;
+}
+
+std::vector<WideString> WbemNamespace::ClassNames() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    std::vector<WideString> names;
+    for (const auto& [name, slot] : FClasses) names.push_back(slot.Name);
+    return names;
 }
 
 std::vector<WbemClassEntry> WbemNamespace::Classes() const {
     std::lock_guard<std::mutex> guard(FLock);
     std::vector<WbemClassEntry> all;
-    for (const auto& [name, entry] : FClasses) all.push_back(entry);
+    for (auto& [name, slot] : FClasses) all.push_back(Made(slot));
     return all;
 }
 
@@ -36,9 +71,9 @@ std::vector<WbemClassEntry> WbemNamespace::ClassAndDerived(const WideString& bas
     std::vector<WbemClassEntry> found;
     auto self = FClasses.find(base);
     if (self == FClasses.end()) return found;
-    found.push_back(self->second);
-    for (const auto& [name, entry] : FClasses)
-        if (&entry != &self->second && entry.Class->IsA(base)) found.push_back(entry);
+    found.push_back(Made(self->second));
+    for (auto& [name, slot] : FClasses)
+        if (&slot != &self->second && slot.IsA(base)) found.push_back(Made(slot));
     return found;
 }
 

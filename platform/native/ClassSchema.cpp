@@ -126,26 +126,38 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
 
 namespace {
 
+const ClassSchemaText& SchemaNamed(std::string_view className) {
+    for (const auto& schema : EmbeddedClassSchemas())
+        if (schema.ClassName == className) return schema;
+    throw std::logic_error("no class schema for " + std::string(className));
+}
+
 WbemClassPtr BuildSchemaClass(std::map<std::string, WbemClassPtr, std::less<>>& built,
                               std::string_view className, int depth) {
     if (auto it = built.find(className); it != built.end()) return it->second;
     if (depth > 32) throw std::logic_error(std::string(className) + ".schema: superclasses form a loop");
-    for (const auto& schema : EmbeddedClassSchemas()) {
-        if (schema.ClassName != className) continue;
-        ParsedClassSchema parsed = ParseClassSchema(className, schema.Text);
-        if (!parsed.Errors.empty())
-            throw std::logic_error(std::string(className) + ".schema " + parsed.Errors.front());
-        std::vector<WideString> derivation;
-        if (!parsed.Superclass.empty()) {
-            WbemClassPtr base = BuildSchemaClass(built, parsed.Superclass, depth + 1);
-            derivation.push_back(base->Name());
-            derivation.insert(derivation.end(), base->Derivation().begin(), base->Derivation().end());
-        }
-        auto cls = WbemClass::Make(parsed.Class->Name(), parsed.Class->Properties(), std::move(derivation),
-                                   parsed.IsAbstract);
-        return built.emplace(std::string(className), cls).first->second;
+    ParsedClassSchema parsed = ParseClassSchema(className, SchemaNamed(className).Text);
+    if (!parsed.Errors.empty()) throw std::logic_error(std::string(className) + ".schema " + parsed.Errors.front());
+    std::vector<WideString> derivation;
+    if (!parsed.Superclass.empty()) {
+        WbemClassPtr base = BuildSchemaClass(built, parsed.Superclass, depth + 1);
+        derivation.push_back(base->Name());
+        derivation.insert(derivation.end(), base->Derivation().begin(), base->Derivation().end());
     }
-    throw std::logic_error("no class schema for " + std::string(className));
+    auto cls = WbemClass::Make(parsed.Class->Name(), parsed.Class->Properties(), std::move(derivation),
+                               parsed.IsAbstract);
+    return built.emplace(std::string(className), cls).first->second;
+}
+
+// The name on the text's "superclass" line; empty when it has none.
+std::string_view SuperclassLine(std::string_view text) {
+    for (std::string_view line : SplitLines(text)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos || line.compare(start, 10, "superclass") != 0) continue;
+        std::vector<std::string_view> words;
+        if (SplitWords(line, words) && words.size() == 2 && words[0] == "superclass") return words[1];
+    }
+    return {};
 }
 
 }  // namespace
@@ -155,6 +167,22 @@ WbemClassPtr NativeSchemaClass(std::string_view className) {
     static std::map<std::string, WbemClassPtr, std::less<>> built;
     std::lock_guard<std::mutex> guard(lock);
     return BuildSchemaClass(built, className, 0);
+}
+
+std::vector<WideString> NativeSchemaDerivation(std::string_view className) {
+    std::vector<WideString> derivation;
+    for (std::string_view base = SuperclassLine(SchemaNamed(className).Text); !base.empty();
+         base = SuperclassLine(SchemaNamed(base).Text)) {
+        if (derivation.size() > 32)
+            throw std::logic_error(std::string(className) + ".schema: superclasses form a loop");
+        derivation.push_back(AnsiToWide(std::string(base)));
+    }
+    return derivation;
+}
+
+WbemDeferredClass NativeDeferredClass(std::string_view className) {
+    return WbemDeferredClass{AnsiToWide(std::string(className)), NativeSchemaDerivation(className),
+                             [name = std::string(className)] { return NativeSchemaClass(name); }};
 }
 
 }  // namespace veskin

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/WbemClass.h"
+#include "platform/WbemRepository.h"
 
 namespace veskin {
 
@@ -29,5 +30,12 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
 // (each superclass from its own file). A missing or faulty file is a fault of the
 // build: std::logic_error.
 WbemClassPtr NativeSchemaClass(std::string_view className);
+
+// The superclasses of that class, nearest first, read from the data files' "superclass"
+// lines alone; the same list as NativeSchemaClass(className)->Derivation().
+std::vector<WideString> NativeSchemaDerivation(std::string_view className);
+
+// The class of that name as a deferred class: made by NativeSchemaClass when first needed.
+WbemDeferredClass NativeDeferredClass(std::string_view className);
 
 }  // namespace veskin

@@ -32,46 +32,51 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     WideString server = UpperCaseW(AnsiToWide(context->HostName()));
     auto repository = std::make_shared<WbemRepository>(server);
     WbemNamespacePtr ns = repository->AddNamespace(u"root\\cimv2");
-    auto provide = [&ns](WbemClassPtr cls, std::function<WbemObjectProducer()> enumerate) {
-        ns->AddClass(std::move(cls), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
+    // Each class is made from its data file only when a query first needs it.
+    auto provide = [&ns](std::string_view name, std::function<WbemObjectProducer()> enumerate) {
+        ns->AddClass(NativeDeferredClass(name), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
     };
-    provide(OperatingSystemClass(), [context] { return EnumerateOperatingSystem(context); });
-    ns->AddClass(ProcessClass(), std::make_shared<ProviderInstanceSource>(
-                                     [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); }));
+    auto provideHinted = [&ns](std::string_view name, ProviderInstanceSource::HintedEnumerate enumerate) {
+        ns->AddClass(NativeDeferredClass(name), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
+    };
+    provide("Win32_OperatingSystem", [context] { return EnumerateOperatingSystem(context); });
+    provideHinted("Win32_Process",
+                  [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); });
     auto disks = std::make_shared<LogicalDiskProvider>(context);
-    provide(LogicalDiskClass(), [disks] { return disks->Enumerate(); });
+    provide("Win32_PerfFormattedData_PerfDisk_LogicalDisk", [disks] { return disks->Enumerate(); });
     auto memory = std::make_shared<MemoryProvider>(context);
-    provide(MemoryClass(), [memory] { return memory->Enumerate(); });
+    provide("Win32_PerfFormattedData_PerfOS_Memory", [memory] { return memory->Enumerate(); });
     auto processors = std::make_shared<ProcessorProvider>(context);
-    provide(ProcessorClass(), [processors] { return processors->Enumerate(); });
-    provide(NetworkInterfaceClass(), [context] { return EnumerateNetworkInterfaces(context); });
-    provide(UserAccountClass(), [context] { return EnumerateUserAccounts(context); });
-    provide(GroupClass(), [context] { return EnumerateGroups(context); });
-    provide(EnvironmentClass(), [context] { return EnumerateEnvironment(context); });
-    provide(ComputerSystemClass(), [context] { return EnumerateComputerSystem(context); });
-    provide(BiosClass(), [context] { return EnumerateBios(context); });
-    provide(BaseBoardClass(), [context] { return EnumerateBaseBoard(context); });
-    provide(CpuPackageClass(), [context] { return EnumerateCpuPackages(context); });
-    provide(DiskDriveClass(), [context] { return EnumerateDiskDrives(context); });
-    provide(NetworkAdapterClass(), [context] { return EnumerateNetworkAdapters(context); });
-    provide(NetworkAdapterConfigurationClass(), [context] { return EnumerateNetworkAdapterConfigurations(context); });
-    provide(SystemProcessesClass(), [context] { return EnumerateSystemProcesses(context); });
-    provide(NetworkAdapterSettingClass(), [context] { return EnumerateNetworkAdapterSettings(context); });
-    provide(DiskPartitionClass(), [context] { return EnumerateDiskPartitions(context); });
-    provide(DiskDriveToDiskPartitionClass(), [context] { return EnumerateDiskDriveToDiskPartitions(context); });
-    provide(LogicalDiskToPartitionClass(), [context] { return EnumerateLogicalDiskToPartitions(context); });
-    provide(ServiceClass(), [context] { return EnumerateServices(context); });
-    provide(ProcessCounterClass(), [context] { return EnumerateProcessCounters(context); });
+    provide("Win32_PerfFormattedData_PerfOS_Processor", [processors] { return processors->Enumerate(); });
+    provide("Win32_PerfRawData_Tcpip_NetworkInterface", [context] { return EnumerateNetworkInterfaces(context); });
+    provide("Win32_UserAccount", [context] { return EnumerateUserAccounts(context); });
+    provide("Win32_Group", [context] { return EnumerateGroups(context); });
+    provide("Win32_Environment", [context] { return EnumerateEnvironment(context); });
+    provide("Win32_ComputerSystem", [context] { return EnumerateComputerSystem(context); });
+    provide("Win32_BIOS", [context] { return EnumerateBios(context); });
+    provide("Win32_BaseBoard", [context] { return EnumerateBaseBoard(context); });
+    provide("Win32_Processor", [context] { return EnumerateCpuPackages(context); });
+    provide("Win32_DiskDrive", [context] { return EnumerateDiskDrives(context); });
+    provide("Win32_NetworkAdapter", [context] { return EnumerateNetworkAdapters(context); });
+    provide("Win32_NetworkAdapterConfiguration", [context] { return EnumerateNetworkAdapterConfigurations(context); });
+    provide("Win32_SystemProcesses", [context] { return EnumerateSystemProcesses(context); });
+    provide("Win32_NetworkAdapterSetting", [context] { return EnumerateNetworkAdapterSettings(context); });
+    provide("Win32_DiskPartition", [context] { return EnumerateDiskPartitions(context); });
+    provide("Win32_DiskDriveToDiskPartition", [context] { return EnumerateDiskDriveToDiskPartitions(context); });
+    provide("Win32_LogicalDiskToPartition", [context] { return EnumerateLogicalDiskToPartitions(context); });
+    provide("Win32_Service", [context] { return EnumerateServices(context); });
+    provide("Win32_PerfRawData_PerfProc_Process", [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);
-    provide(ProcessRateClass(), [processRates] { return processRates->Enumerate(); });
-    ns->AddClass(VolumeClass(), std::make_shared<ProviderInstanceSource>(
-                                    [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); }));
+    provide("Win32_PerfFormattedData_PerfProc_Process", [processRates] { return processRates->Enumerate(); });
+    provideHinted("Win32_LogicalDisk",
+                  [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); });
     // The superclasses of the served classes, so that queries on them find their
     // derived classes' instances.
-    for (const auto& entry : ns->Classes())
-        for (const auto& base : entry.Class->Derivation())
-            if (WbemClassEntry known; !ns->FindClass(base, known))
-                ns->AddClass(NativeSchemaClass(WideToAnsi(base)), nullptr);
+    std::vector<WideString> bases;
+    for (const auto& name : ns->ClassNames())
+        for (const auto& base : NativeSchemaDerivation(WideToAnsi(name))) bases.push_back(base);
+    for (const auto& base : bases)
+        if (!ns->HasClass(base)) ns->AddClass(NativeDeferredClass(WideToAnsi(base)), nullptr);
     repository->AddNamespace(u"root");
     AddNamespaceClasses(repository);
     return repository;

@@ -142,6 +142,17 @@ TEST(NativeSchema, EveryServedClassIsBuiltFromItsDataFile) {
     EXPECT_THROW(NativeSchemaClass("Win32_NoSuchClass"), std::logic_error);
 }
 
+TEST(NativeSchema, DerivationFromTheSuperclassLinesMatchesTheBuiltClass) {
+    for (const auto& schema : EmbeddedClassSchemas()) {
+        const WbemClassPtr built = NativeSchemaClass(schema.ClassName);
+        EXPECT_EQ(NativeSchemaDerivation(schema.ClassName), built->Derivation()) << schema.ClassName;
+        const WbemDeferredClass deferred = NativeDeferredClass(schema.ClassName);
+        EXPECT_EQ(deferred.Name, built->Name());
+        EXPECT_EQ(deferred.Make(), built) << schema.ClassName;
+    }
+    EXPECT_THROW(NativeSchemaDerivation("Win32_NoSuchClass"), std::logic_error);
+}
+
 TEST(NativeSchema, FaultyLinesAreReportedWithTheirNumbers) {
     ParsedClassSchema parsed = ParseClassSchema("Test_Class",
                                                 "# a comment\n"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/WbemLocatorImpl.h"
 #include "platform/WbemProperty.h"
 
@@ -193,6 +195,54 @@ TEST_F(WbemServicesTest, ReturnImmediatelyMakesObjectsOnlyWhenAsked) {
                  }));
     EXPECT_EQ(services->ExecQuery(u"SELECT * FROM Test_Gen", u"WQL", 0, nullptr, set),
               WBEM_E_ACCESS_DENIED);
+}
+
+TEST_F(WbemServicesTest, DeferredClassesAreMadeOnceAndOnlyWhenAQueryReachesThem) {
+    std::map<std::string, int> made;
+    auto defer = [&made](const char16_t* name, std::vector<WideString> derivation) {
+        return WbemDeferredClass{name, derivation, [&made, name, derivation] {
+                                     ++made[WideToAnsi(name)];
+                                     return WbemClass::Make(name, {PropertyDef(u"N", wbemCimtypeSint32)}, derivation,
+                                                            false);
+                                 }};
+    };
+    auto one = [](WbemClassPtr* cls) {
+        return std::make_shared<ProviderInstanceSource>([cls]() -> WbemObjectProducer {
+            auto done = std::make_shared<bool>(false);
+            return [cls, done](WbemObjectPtr& out) -> HRESULT {
+                if (*done) return S_FALSE;
+                *done = true;
+                out = WbemObject::NewInstance(*cls);
+                return S_OK;
+            };
+        });
+    };
+    WbemClassPtr baseClass, derivedClass;
+    ns->AddClass(defer(u"Test_Base", {}), nullptr);
+    ns->AddClass(defer(u"Test_Derived", {u"Test_Base"}), one(&derivedClass));
+    ns->AddClass(defer(u"Test_Other", {}), one(&baseClass));
+    EXPECT_TRUE(made.empty());
+    EXPECT_TRUE(ns->HasClass(u"test_derived"));
+    EXPECT_EQ(ns->ClassNames().size(), 4u);  // with Test_Proc
+    EXPECT_TRUE(made.empty());
+
+    WbemClassEntry entry;
+    ASSERT_TRUE(ns->FindClass(u"TEST_DERIVED", entry));
+    derivedClass = entry.Class;
+    EXPECT_EQ(made, (std::map<std::string, int>{{"Test_Derived", 1}}));
+
+    // A query on the base finds the derived class's instance by the derivation given up
+    // front; the unrelated class stays unmade.
+    std::vector<WbemObjectPtr> r;
+    ASSERT_EQ(Query(u"SELECT * FROM Test_Base", r), S_OK);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0]->Class()->Name(), u"Test_Derived");
+    EXPECT_EQ(made, (std::map<std::string, int>{{"Test_Base", 1}, {"Test_Derived", 1}}));
+
+    // Listing every class makes the rest, once.
+    EXPECT_EQ(ns->Classes().size(), 4u);
+    ns->Classes();
+    EXPECT_EQ(made, (std::map<std::string, int>{{"Test_Base", 1}, {"Test_Derived", 1}, {"Test_Other", 1}}));
 }
 
 TEST_F(WbemServicesTest, GetFindsInstancesAgainAndReportsBadPaths) {
