@@ -1,5 +1,6 @@
 # Install rules and the Debian package (cpack -G DEB): the window and the console
-# program in bin, their manual pages gzip-compressed, the desktop entry and the icon.
+# program in bin, the WS-Management module in lib/veskin (cmake/WsmanModule.cmake), the
+# manual pages gzip-compressed, the desktop entry and the icon.
 include(GNUInstallDirs)
 
 if(TARGET veskin)
@@ -62,9 +63,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Shared libraries the programs link come from dpkg-shlibdeps. Listed as well: the
-# Qt platform plugins (loaded, not linked) and the WS-Management transport's TLS and
-# XML libraries.
+# Shared libraries the programs and the module link come from dpkg-shlibdeps. Listed as
+# well: the Qt platform plugins (loaded, not linked), the module's TLS, XML and GSS-API
+# libraries, and gss-ntlmssp (a GSS-API mechanism, loaded by GSS-API).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3, libxml2, libgssapi-krb5-2, gss-ntlmssp")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "man-db")

@@ -31,18 +31,25 @@ for file in usr/bin/veskin usr/bin/wmiquery usr/share/man/man1/veskin.1.gz usr/s
             usr/share/icons/hicolor/256x256/apps/veskin.png; do
     [[ -f $root/$file ]] || fail "the package lacks /$file"
 done
+module=$(find "$root/usr/lib" -name veskin-wsman.so)
+[[ -n $module ]] || fail "the package lacks the WS-Management module veskin-wsman.so"
 file "$root/usr/share/icons/hicolor/256x256/apps/veskin.png" | grep -q "PNG image data, 256 x 256" || fail "icon is no 256x256 PNG"
 
 echo "== installed wmiquery"
 unset LD_LIBRARY_PATH
 # Every library the programs need resolves to the system's, none to the build tree.
-for program in veskin wmiquery; do
-    if ldd "$root/usr/bin/$program" | grep -E "not found|$PWD"; then fail "$program needs libraries outside the system"; fi
+for program in "$root/usr/bin/veskin" "$root/usr/bin/wmiquery" "$module"; do
+    if ldd "$program" | grep -E "not found|$PWD"; then fail "$program needs libraries outside the system"; fi
 done
 [[ $("$root/usr/bin/wmiquery" --version) == "wmiquery $version" ]] || fail "wmiquery --version"
 output=$("$root/usr/bin/wmiquery" 'SELECT Caption FROM Win32_OperatingSystem') || fail "the query failed"
 echo "$output"
 [[ $(head -1 <<<"$output") == Caption && $(wc -l <<<"$output") -eq 2 ]] || fail "unexpected query output"
+# Another computer: the installed program finds its module (a port where nothing
+# listens refuses the connection; 800706BA would mean the module was not loaded).
+output=$("$root/usr/bin/wmiquery" --host 127.0.0.1:1 'SELECT * FROM Win32_Process' 2>&1) && fail "port 1 answered"
+echo "$output"
+[[ $output == "Error: 80338112: "* ]] || fail "the installed wmiquery did not reach WS-Management: $output"
 
 echo "== desktop entry"
 desktop-file-validate "$root/usr/share/applications/veskin.desktop" || fail "desktop-file-validate"

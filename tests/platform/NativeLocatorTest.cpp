@@ -4,6 +4,7 @@
 
 #include "platform/ComObjects.h"
 #include "platform/native/NativeService.h"
+#include "platform/native/WsmanModuleLoader.h"
 
 namespace veskin {
 namespace {
@@ -70,6 +71,21 @@ TEST(NativeLocator, SecurityOfLocatorAndServices) {
     std::int32_t level = 0;
     EXPECT_EQ(security->get_ImpersonationLevel(level), S_OK);
     EXPECT_EQ(level, wbemImpersonationLevelImpersonate);
+}
+
+TEST(NativeLocator, TheRemoteModuleIsCheckedWhenOpened) {
+    std::string reason;
+    EXPECT_EQ(OpenWsmanModule("/nonexistent/veskin-wsman.so", reason), nullptr);
+    EXPECT_NE(reason.find("/nonexistent/veskin-wsman.so"), std::string::npos) << reason;
+    // A library that is not the module.
+    EXPECT_EQ(OpenWsmanModule("libm.so.6", reason), nullptr);
+    EXPECT_EQ(reason, "libm.so.6 has no entry veskin_wsman_module");
+    // The build's own module, found through the program's run path.
+    const WsmanModule* module = OpenWsmanModule(kWsmanModuleFile, reason);
+    ASSERT_NE(module, nullptr) << reason;
+    EXPECT_EQ(module, LoadWsmanModule());
+    EXPECT_EQ(module, LoadedWsmanModule());
+    EXPECT_TRUE(module->MakeLocator && module->Diagnose && module->ServerGaveNoClassSchema);
 }
 
 }  // namespace

@@ -40,6 +40,24 @@ TEST(WmiqueryRemote, PrintsRemoteRowsAndRemoteFailures) {
         << missing.Output;
 }
 
+TEST(WmiqueryRemote, TheRemoteClientAndItsLibrariesLoadOnlyForAnotherComputer) {
+    // The dynamic loader names every file it opens.
+    const std::string trace = "LD_DEBUG=files ";
+    TCommandRun local = RunCommand(trace + VESKIN_WMIQUERY + " \"SELECT Caption FROM Win32_OperatingSystem\" 2>&1");
+    EXPECT_EQ(local.ExitCode, 0) << local.Output;
+    for (const char* library : {"veskin-wsman.so", "libssl", "libxml2", "libgssapi"})
+        EXPECT_EQ(local.Output.find(library), std::string::npos) << library << " loaded:\n"
+                                                                 << local.Output;
+
+    TCommandRun remote = RunCommand(trace + VESKIN_WMIQUERY + " --host 127.0.0.1:1 \"SELECT * FROM Win32_Process\" 2>&1");
+    EXPECT_NE(remote.ExitCode, 0);
+    for (const char* library : {"veskin-wsman.so", "libssl", "libxml2", "libgssapi"})
+        EXPECT_NE(remote.Output.find(library), std::string::npos) << library << " not loaded:\n"
+                                                                  << remote.Output;
+    // Refused by the port, so the module was loaded and ran.
+    EXPECT_NE(remote.Output.find("Error: 80338112: "), std::string::npos) << remote.Output;
+}
+
 TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     const TestCertificates& certs = MakeTestCertificates();
     ASSERT_TRUE(certs.Ok());

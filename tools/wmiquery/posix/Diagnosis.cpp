@@ -2,8 +2,7 @@
 // server gave class schemas.
 #include "tools/wmiquery/Diagnosis.h"
 
-#include "platform/wsman/WsmanDiagnosis.h"
-#include "platform/wsman/WsmanServices.h"
+#include "platform/native/WsmanModuleLoader.h"
 #include "tools/wmiquery/CommandLine.h"
 #include "wmi/WmiErr.h"
 
@@ -16,8 +15,14 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
     diagnosis.NameSpace = WideToAnsi(request.NameSpace);
     if (!request.Query.empty()) diagnosis.Query = request.Query;
 
+    std::string reason;
+    const WsmanModule* module = LoadWsmanModule(&reason);
+    if (!module) {
+        out << "[FAIL] " << reason << '\n';
+        return ExitConnection;
+    }
     int exitCode = ExitSuccess;
-    const bool passed = DiagnoseWsman(diagnosis, [&](const WsmanDiagnosisStep& step) {
+    const bool passed = module->Diagnose(diagnosis, [&](const WsmanDiagnosisStep& step) {
         const char* mark = step.Note ? "[note]" : step.Passed ? "[ ok ]"
                                                               : "[FAIL]";
         out << mark << ' ' << step.Name;
@@ -37,8 +42,9 @@ int RunDiagnosis(const TQueryRequest& request, std::ostream& out) {
 }
 
 bool ServerGaveNoClassSchema(const ISWbemServicesPtr& services) {
-    auto remote = std::dynamic_pointer_cast<WsmanServices>(services);
-    return remote && remote->Session()->SchemaMissing();
+    // Services of another computer came from the module; without it there are none.
+    const WsmanModule* module = LoadedWsmanModule();
+    return module && module->ServerGaveNoClassSchema(services);
 }
 
 }  // namespace veskin
