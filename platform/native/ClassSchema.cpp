@@ -4,6 +4,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "platform/CimValue.h"
 #include "platform/WbemScripting.h"
@@ -149,17 +150,6 @@ WbemClassPtr BuildSchemaClass(std::map<std::string, WbemClassPtr, std::less<>>& 
     return built.emplace(std::string(className), cls).first->second;
 }
 
-// The name on the text's "superclass" line; empty when it has none.
-std::string_view SuperclassLine(std::string_view text) {
-    for (std::string_view line : SplitLines(text)) {
-        const std::size_t start = line.find_first_not_of(" \t");
-        if (start == std::string_view::npos || line.compare(start, 10, "superclass") != 0) continue;
-        std::vector<std::string_view> words;
-        if (SplitWords(line, words) && words.size() == 2 && words[0] == "superclass") return words[1];
-    }
-    return {};
-}
-
 }  // namespace
 
 WbemClassPtr NativeSchemaClass(std::string_view className) {
@@ -170,9 +160,18 @@ WbemClassPtr NativeSchemaClass(std::string_view className) {
 }
 
 std::vector<WideString> NativeSchemaDerivation(std::string_view className) {
+    static const std::unordered_map<std::string_view, std::string_view> superclasses = [] {
+        std::unordered_map<std::string_view, std::string_view> map;
+        for (const auto& schema : EmbeddedClassSchemas()) map.emplace(schema.ClassName, schema.Superclass);
+        return map;
+    }();
+    auto superclassOf = [](std::string_view name) {
+        auto it = superclasses.find(name);
+        if (it == superclasses.end()) throw std::logic_error("no class schema for " + std::string(name));
+        return it->second;
+    };
     std::vector<WideString> derivation;
-    for (std::string_view base = SuperclassLine(SchemaNamed(className).Text); !base.empty();
-         base = SuperclassLine(SchemaNamed(base).Text)) {
+    for (std::string_view base = superclassOf(className); !base.empty(); base = superclassOf(base)) {
         if (derivation.size() > 32)
             throw std::logic_error(std::string(className) + ".schema: superclasses form a loop");
         derivation.push_back(AnsiToWide(std::string(base)));

@@ -12,7 +12,8 @@
 namespace veskin {
 
 struct ClassSchemaText {
-    std::string_view ClassName;  // the file's name without ".schema"
+    std::string_view ClassName;   // the file's name without ".schema"
+    std::string_view Superclass;  // the name on its "superclass" line, read by the build
     std::string_view Text;
 };
 // Every data file of the folder, by class name (made by the build).
@@ -31,8 +32,8 @@ ParsedClassSchema ParseClassSchema(std::string_view className, std::string_view 
 // build: std::logic_error.
 WbemClassPtr NativeSchemaClass(std::string_view className);
 
-// The superclasses of that class, nearest first, read from the data files' "superclass"
-// lines alone; the same list as NativeSchemaClass(className)->Derivation().
+// The superclasses of that class, nearest first, from the files' Superclass alone; the
+// same list as NativeSchemaClass(className)->Derivation().
 std::vector<WideString> NativeSchemaDerivation(std::string_view className);
 
 // The class of that name as a deferred class: made by NativeSchemaClass when first needed.
