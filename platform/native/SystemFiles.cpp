@@ -24,8 +24,16 @@ std::string SystemFiles::PathOf(const std::string& relative) const {
     return out;
 }
 
-std::optional<std::string> SystemFiles::Read(const std::string& relative,
-                                             std::size_t maxBytes) const {
+std::optional<std::string> SystemFiles::Read(const std::string& relative, std::size_t maxBytes) const {
+    return ReadFile(relative, maxBytes, false);
+}
+
+std::optional<std::string> SystemFiles::ReadRendered(const std::string& relative, std::size_t maxBytes) const {
+    return ReadFile(relative, maxBytes, true);
+}
+
+std::optional<std::string> SystemFiles::ReadFile(const std::string& relative, std::size_t maxBytes,
+                                                 bool shortReadEnds) const {
     int fd = ::open(PathOf(relative).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string out;
@@ -41,6 +49,7 @@ std::optional<std::string> SystemFiles::Read(const std::string& relative,
         }
         if (n == 0) break;
         out.append(buf, static_cast<std::size_t>(n));
+        if (shortReadEnds && static_cast<std::size_t>(n) < want) break;
     }
     ::close(fd);
     return out;
@@ -106,11 +115,26 @@ std::optional<std::uint32_t> SystemFiles::CountEntries(const std::string& relati
     return count;
 }
 
+namespace {
+
+// Whether the kernel gives a descriptor folder's entry count as its size (Linux 6.2
+// on): asked once of this process's own folder, which holds at least its standard
+// streams. A process without descriptors (a kernel thread) then has size 0.
+bool KernelCountsOpenFiles() {
+    static const bool counts = [] {
+        struct stat st {};
+        return ::stat("/proc/self/fd", &st) == 0 && st.st_size > 0;
+    }();
+    return counts;
+}
+
+}  // namespace
+
 std::optional<std::uint32_t> SystemFiles::CountOpenFiles(const std::string& fdFolder) const {
     struct stat st {};
     const std::string path = PathOf(fdFolder);
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    if (S_ISDIR(st.st_mode) && st.st_size > 0 && st.st_size <= 0xFFFFFFFF && IsRealRoot())
+    if (IsRealRoot() && S_ISDIR(st.st_mode) && st.st_size <= 0xFFFFFFFF && (st.st_size > 0 || KernelCountsOpenFiles()))
         return static_cast<std::uint32_t>(st.st_size);
     return CountEntries(fdFolder);
 }

@@ -23,6 +23,10 @@ public:
     // The whole file, at most maxBytes of it.
     std::optional<std::string> Read(const std::string& relative,
                                     std::size_t maxBytes = 1 << 20) const;
+    // The same, for a file the kernel renders in one piece (a process's stat, status,
+    // io and cmdline): a read that returns less than asked for has read it all, which
+    // saves the read that would find its end. Not for files of many records (mounts).
+    std::optional<std::string> ReadRendered(const std::string& relative, std::size_t maxBytes) const;
     // The first line without its line break, surrounding blanks removed.
     std::optional<std::string> ReadLine(const std::string& relative) const;
     // Where a symbolic link points.
@@ -38,6 +42,9 @@ public:
     std::optional<std::uint32_t> CountOpenFiles(const std::string& fdFolder) const;
 
 private:
+    std::optional<std::string> ReadFile(const std::string& relative, std::size_t maxBytes,
+                                        bool shortReadEnds) const;
+
     std::string FRoot;
 };
 
