@@ -1,6 +1,7 @@
 #pragma once
-// Finds and loads the WS-Management module once per process, through the program's
-// library search path (its run path names the folder the module is installed in).
+// Finds and loads the WS-Management module once per process, in the folders the
+// dynamic loader searches for the program's libraries (its run path names the folder
+// the module is installed in).
 #include <string>
 
 #include "platform/wsman/WsmanModule.h"
