@@ -1,11 +1,16 @@
 #include "platform/native/ProcessProvider.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/native/ClassSchema.h"
 #include "platform/native/DmtfTime.h"
 #include "platform/native/NativeValues.h"
 #include "platform/native/ProcessParsers.h"
+#include "platform/native/ReadAhead.h"
 #include "platform/native/TextFields.h"
 #include "rtl/TextFold.h"
 
@@ -107,14 +112,14 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
                           std::uint32_t pid, const ProcessReads& reads) {
     const SystemFiles& files = context.Files();
     const std::string dir = "proc/" + std::to_string(pid) + "/";
-    auto statText = files.Read(dir + "stat", 4096);
+    auto statText = files.ReadRendered(dir + "stat", 4096);
     if (!statText) return nullptr;
     auto stat = ParseProcessStat(*statText);
     if (!stat || stat->Pid != pid) return nullptr;
 
     // Kernel threads have an empty command line; a process that is not ours may hide
     // its executable link: the name then falls back to the command line or the stat.
-    const std::string cmdlineBytes = files.Read(dir + "cmdline", 256 * 1024).value_or("");
+    const std::string cmdlineBytes = files.ReadRendered(dir + "cmdline", 256 * 1024).value_or("");
     auto exe = files.ReadLink(dir + "exe");
     const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
     if (reads.Names) {
@@ -125,10 +130,10 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     }
 
     std::optional<std::uint64_t> vmPeak, vmSize, vmHwm, vmRss, rssAnon, vmSwap, threads;
-    if (auto text = reads.Status ? files.Read(dir + "status", 16384) : std::nullopt)
+    if (auto text = reads.Status ? files.ReadRendered(dir + "status", 16384) : std::nullopt)
         ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm}, {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap}, {"Threads", &threads}});
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
-    if (auto text = reads.Io ? files.Read(dir + "io", 4096) : std::nullopt)
+    if (auto text = reads.Io ? files.ReadRendered(dir + "io", 4096) : std::nullopt)
         ScanKeyNumbers(*text, {{"rchar", &rchar}, {"wchar", &wchar}, {"syscr", &syscr}, {"syscw", &syscw}});
     std::optional<std::string> cmdline;
     if (std::string line = ParseCmdline(cmdlineBytes); !line.empty()) cmdline = std::move(line);
@@ -187,14 +192,22 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     return MakeNativeInstance(cls, std::move(row));
 }
 
+bool ProcessExists(const SystemFiles& files, std::uint32_t pid) {
+    if (files.IsRealRoot()) return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    struct stat st {};
+    return ::stat(files.PathOf("proc/" + std::to_string(pid)).c_str(), &st) == 0;
+}
+
 WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context,
                                       const WbemQueryHint& hint) {
     struct State {
         std::vector<std::uint32_t> Pids;
-        std::size_t Next = 0;
         ProcessCommon Common;
         std::optional<std::vector<WideString>> Names;  // the hint's, kept past the call
         ProcessReads Reads;
+        std::size_t Taken = 0;                            // processes handed out or skipped
+        bool ReadEarly = false;                           // workers may read processes ahead
+        std::unique_ptr<ReadAhead<WbemObjectPtr>> Ahead;  // last: its workers use the rest
     };
     auto state = std::make_shared<State>();
     state->Pids = ProcessIdsFor(context->Files(), hint);
@@ -202,10 +215,21 @@ WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> conte
     state->Reads = ProcessReads::For(hint);
     if (state->Reads.Names) state->Names = *state->Reads.Names;
     state->Reads.Names = state->Names ? &*state->Names : nullptr;
+    // Each process costs several reads of its files: they are read ahead of the caller,
+    // on as many threads as there are processors, a bounded number of processes ahead.
+    // A process read ahead that has ended by the time the caller reaches it is skipped,
+    // as one that ends before it is read.
+    const State& s = *state;
+    const unsigned workers = s.Pids.size() > 1 ? ReadAheadWorkers() : 0;
+    state->ReadEarly = workers > 0;
+    state->Ahead = std::make_unique<ReadAhead<WbemObjectPtr>>(
+        s.Pids.size(),
+        [&s, context](std::size_t i) { return ReadProcess(*context, s.Common, s.Pids[i], s.Reads); }, workers, 64);
     return [state, context](WbemObjectPtr& out) -> HRESULT {
-        while (state->Next < state->Pids.size()) {
-            std::uint32_t pid = state->Pids[state->Next++];
-            if (auto obj = ReadProcess(*context, state->Common, pid, state->Reads)) {
+        WbemObjectPtr obj;
+        while (state->Ahead->Next(obj)) {
+            const std::uint32_t pid = state->Pids[state->Taken++];
+            if (obj && (!state->ReadEarly || ProcessExists(context->Files(), pid))) {
                 out = std::move(obj);
                 return S_OK;
             }

@@ -43,8 +43,12 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
 // ascending order, whether they exist or not), else every one of proc/.
 std::vector<std::uint32_t> ProcessIdsFor(const SystemFiles& files, const WbemQueryHint& hint);
 
-// Lists the process ids when called and reads each process when the producer reaches
-// it, only what the hint asks for.
+// Whether process pid still exists (on a fixture root: whether its folder does).
+bool ProcessExists(const SystemFiles& files, std::uint32_t pid);
+
+// Lists the process ids when called and reads each process, only what the hint asks
+// for, at most a bounded number ahead of the producer; a process that has ended when the
+// producer reaches it is skipped.
 WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> context,
                                       const WbemQueryHint& hint = {});
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <chrono>
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -312,12 +316,34 @@ TEST(NativeService, ProcessesAreReadWhenReachedAndVanishedOnesSkipped) {
     std::uint32_t fetched = 0;
     ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
     // Process 42 ends after the listing but before the enumerator reaches it: it is
-    // skipped without an error, which also shows it was not read in advance.
+    // skipped without an error, whether or not it was read ahead.
     fs::remove_all(tmp / "proc" / "42");
     ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
     EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "averyveryverylongprocessname");
     EXPECT_EQ(en->Next(1, &v, &fetched), S_FALSE);
     EXPECT_EQ(fetched, 0u);
+    fs::remove_all(tmp);
+}
+
+TEST(NativeService, ProcessesReadAheadAndEndedBeforeReachedAreSkipped) {
+    fs::path tmp = fs::temp_directory_path() / ("veskin-native-ahead-" + std::to_string(::getpid()));
+    fs::remove_all(tmp);
+    fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    Service s = Connect(tmp.string());
+    ISWbemObjectSetPtr set;
+    ASSERT_EQ(s.Services->ExecQuery(u"SELECT Name FROM Win32_Process", u"WQL", 48, nullptr, set), S_OK);
+    IInterfacePtr e;
+    ASSERT_EQ(set->get__NewEnum(e), S_OK);
+    auto en = IntfCast<IEnumVARIANT>(e);
+    Variant v;
+    std::uint32_t fetched = 0;
+    ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
+    // Time for the read-ahead to read the other processes; then process 42 ends.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    fs::remove_all(tmp / "proc" / "42");
+    ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
+    EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "averyveryverylongprocessname");
+    EXPECT_EQ(en->Next(1, &v, &fetched), S_FALSE);
     fs::remove_all(tmp);
 }
 
