@@ -33,15 +33,13 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     auto repository = std::make_shared<WbemRepository>(server);
     WbemNamespacePtr ns = repository->AddNamespace(u"root\\cimv2");
     // Each class is made from its data file only when a query first needs it.
-    auto provide = [&ns](std::string_view name, std::function<WbemObjectProducer()> enumerate) {
-        ns->AddClass(NativeDeferredClass(name), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
-    };
-    auto provideHinted = [&ns](std::string_view name, ProviderInstanceSource::HintedEnumerate enumerate) {
+    // enumerate takes the query's hint or nothing, as the instance source allows.
+    auto provide = [&ns](std::string_view name, auto enumerate) {
         ns->AddClass(NativeDeferredClass(name), std::make_shared<ProviderInstanceSource>(std::move(enumerate)));
     };
     provide("Win32_OperatingSystem", [context] { return EnumerateOperatingSystem(context); });
-    provideHinted("Win32_Process",
-                  [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); });
+    provide("Win32_Process",
+            [context](const WbemQueryHint& hint) { return EnumerateProcesses(context, hint); });
     auto disks = std::make_shared<LogicalDiskProvider>(context);
     provide("Win32_PerfFormattedData_PerfDisk_LogicalDisk", [disks] { return disks->Enumerate(); });
     auto memory = std::make_shared<MemoryProvider>(context);
@@ -68,8 +66,8 @@ WbemRepositoryPtr MakeNativeRepository(std::shared_ptr<const NativeContext> cont
     provide("Win32_PerfRawData_PerfProc_Process", [context] { return EnumerateProcessCounters(context); });
     auto processRates = std::make_shared<ProcessRateProvider>(context);
     provide("Win32_PerfFormattedData_PerfProc_Process", [processRates] { return processRates->Enumerate(); });
-    provideHinted("Win32_LogicalDisk",
-                  [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); });
+    provide("Win32_LogicalDisk",
+            [context](const WbemQueryHint& hint) { return EnumerateVolumes(context, hint); });
     // The superclasses of the served classes, so that queries on them find their
     // derived classes' instances.
     std::vector<WideString> bases;
