@@ -206,7 +206,6 @@ WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> conte
         std::optional<std::vector<WideString>> Names;  // the hint's, kept past the call
         ProcessReads Reads;
         std::size_t Taken = 0;                            // processes handed out or skipped
-        bool ReadEarly = false;                           // workers may read processes ahead
         std::unique_ptr<ReadAhead<WbemObjectPtr>> Ahead;  // last: its workers use the rest
     };
     auto state = std::make_shared<State>();
@@ -220,16 +219,15 @@ WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> conte
     // A process read ahead that has ended by the time the caller reaches it is skipped,
     // as one that ends before it is read.
     const State& s = *state;
-    const unsigned workers = s.Pids.size() > 1 ? ReadAheadWorkers() : 0;
-    state->ReadEarly = workers > 0;
     state->Ahead = std::make_unique<ReadAhead<WbemObjectPtr>>(
         s.Pids.size(),
-        [&s, context](std::size_t i) { return ReadProcess(*context, s.Common, s.Pids[i], s.Reads); }, workers, 64);
+        [&s, context](std::size_t i) { return ReadProcess(*context, s.Common, s.Pids[i], s.Reads); },
+        s.Pids.size() > 1 ? ReadAheadWorkers() : 0, 64);
     return [state, context](WbemObjectPtr& out) -> HRESULT {
         WbemObjectPtr obj;
         while (state->Ahead->Next(obj)) {
             const std::uint32_t pid = state->Pids[state->Taken++];
-            if (obj && (!state->ReadEarly || ProcessExists(context->Files(), pid))) {
+            if (obj && (!state->Ahead->ReadsAhead() || ProcessExists(context->Files(), pid))) {
                 out = std::move(obj);
                 return S_OK;
             }

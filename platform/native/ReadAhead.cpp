@@ -3,9 +3,7 @@
 namespace veskin {
 
 unsigned ReadAheadWorkers() {
-    const unsigned processors = std::thread::hardware_concurrency();
-    return processors == 0 ? 1 : processors > 8 ? 8
-                                                : processors;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
 }
 
 }  // namespace veskin

@@ -50,10 +50,13 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
+    // Whether workers make items ahead of Next (else each is made when Next asks).
+    bool ReadsAhead() const { return FFirst.joinable(); }
+
     // The next item in index order; false after the last. A failure of make is thrown here.
     bool Next(T& out) {
         if (FTaken >= FCount) return false;
-        if (!FFirst.joinable()) {
+        if (!ReadsAhead()) {
             out = FMake(FTaken++);
             return true;
         }
