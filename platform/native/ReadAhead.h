@@ -4,10 +4,11 @@
 // process's files): the next items are read while the caller works on this one, and
 // on a computer with several processors, side by side.
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <cstdint>
 #include <exception>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -18,13 +19,18 @@ template <typename T>
 class ReadAhead {
 public:
     // make(i) for every i below count, on workers threads and the reader's, never more
-    // than window items ahead of Next. Workers take block items at a time. A thread is
-    // woken only when it waits for another, and the reader makes an item itself when
-    // no worker has taken it yet: starting or waking a thread can cost more than
-    // reading an item.
+    // than window items ahead of Next. Workers take block items at a time. The threads
+    // share no lock: they claim items with atomic counters and sleep only when they
+    // must wait for one another, so a thread that does not wait costs no system call.
+    // The reader makes an item itself when no worker has taken it yet: starting or
+    // waking a thread can cost more than reading an item.
     ReadAhead(std::size_t count, std::function<T(std::size_t)> make, unsigned workers, std::size_t window,
               std::size_t block = 4)
-        : FCount(count), FMake(std::move(make)), FBlock(block < 1 ? 1 : block), FSlots(window < FBlock ? FBlock : window) {
+        : FCount(count),
+          FMake(std::move(make)),
+          FBlock(block < 1 ? 1 : block),
+          FWindow(window < FBlock ? FBlock : window),
+          FSlots(std::make_unique<Slot[]>(FWindow)) {
         const unsigned useful = static_cast<unsigned>(std::min<std::size_t>(workers, (count + FBlock - 1) / FBlock));
         // The first worker starts the others, so that the reader starts one thread only.
         if (useful > 0) FFirst = std::thread([this, useful] {
@@ -40,11 +46,8 @@ public:
     }
     // Stops the workers once the items they are making are made.
     ~ReadAhead() {
-        {
-            std::lock_guard<std::mutex> guard(FLock);
-            FStop = true;
-        }
-        FSpace.notify_all();
+        FStop = true;
+        Signal();
         if (FFirst.joinable()) FFirst.join();
     }
     ReadAhead(const ReadAhead&) = delete;
@@ -55,78 +58,85 @@ public:
 
     // The next item in index order; false after the last. A failure of make is thrown here.
     bool Next(T& out) {
-        if (FTaken >= FCount) return false;
+        const std::size_t index = FNext;
+        if (index >= FCount) return false;
+        FNext = index + 1;
         if (!ReadsAhead()) {
-            out = FMake(FTaken++);
+            out = FMake(index);
             return true;
         }
-        std::unique_lock<std::mutex> lock(FLock);
-        Slot made;
-        if (FClaimed == FTaken) {
-            FClaimed++;
-            lock.unlock();
-            made = Make(FTaken);
-            lock.lock();
+        Made made;
+        std::size_t unclaimed = index;
+        if (FClaimed.compare_exchange_strong(unclaimed, index + 1)) {
+            made = Make(index);
         } else {
-            Slot& slot = FSlots[FTaken % FSlots.size()];
-            if (!slot.Made) {
-                FReaderWaits = true;
-                FReady.wait(lock, [&slot] { return slot.Made; });
-                FReaderWaits = false;
-            }
-            made = std::move(slot);
-            slot = Slot{};
+            Slot& slot = FSlots[index % FWindow];
+            while (slot.Ready.load(std::memory_order_acquire) == 0) slot.Ready.wait(0, std::memory_order_acquire);
+            made = std::move(slot.Value);
+            slot.Value = Made{};
+            slot.Ready.store(0, std::memory_order_relaxed);
         }
-        ++FTaken;
-        const bool wake = FWorkersWaiting > 0 && HasSpace();
-        lock.unlock();
-        if (wake) FSpace.notify_one();
+        // The slot is free again: a worker waiting for room may go on.
+        FTaken.store(index + 1);
+        if (index + 1 >= FWakeAt.load()) {
+            FWakeAt.store(kNobody);
+            Signal();
+        }
         if (made.Error) std::rethrow_exception(made.Error);
         out = std::move(made.Item);
         return true;
     }
 
 private:
-    struct Slot {
-        bool Made = false;
+    static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
+
+    struct Made {
         T Item{};
         std::exception_ptr Error;
     };
+    struct Slot {
+        std::atomic<std::uint32_t> Ready{0};  // 1 once Value holds the slot's item
+        Made Value;
+    };
 
-    Slot Make(std::size_t index) {
-        Slot made;
+    Made Make(std::size_t index) {
+        Made made;
         try {
             made.Item = FMake(index);
         } catch (...) {
             made.Error = std::current_exception();
         }
-        made.Made = true;
         return made;
     }
 
-    // A whole block fits in the window, or nothing is left to take; FLock is held.
-    bool HasSpace() const { return FClaimed + FBlock <= FTaken + FSlots.size() || FClaimed >= FCount; }
+    // Wakes the workers that wait for room in the window or for the end.
+    void Signal() {
+        FSignal.fetch_add(1);
+        FSignal.notify_all();
+    }
 
     void Work() {
-        std::unique_lock<std::mutex> lock(FLock);
         for (;;) {
-            if (!FStop && !HasSpace()) {
-                ++FWorkersWaiting;
-                FSpace.wait(lock, [this] { return FStop || HasSpace(); });
-                --FWorkersWaiting;
-            }
-            if (FStop || FClaimed >= FCount) return;
-            const std::size_t first = FClaimed;
+            const std::uint32_t signal = FSignal.load();
+            if (FStop) return;
+            std::size_t first = FClaimed.load();
+            if (first >= FCount) return;
             const std::size_t end = std::min(FCount, first + FBlock);
-            FClaimed = end;
-            // Another worker may take the next block at once.
-            if (FWorkersWaiting > 0 && HasSpace()) FSpace.notify_one();
+            if (end > FTaken.load() + FWindow) {
+                // No room for the block: ask the reader to signal once it has taken the
+                // item that makes room, and sleep unless it already has.
+                const std::size_t wakeAt = end - FWindow;
+                for (std::size_t w = FWakeAt.load(); wakeAt < w && !FWakeAt.compare_exchange_weak(w, wakeAt);) {
+                }
+                if (end > FTaken.load() + FWindow && !FStop) FSignal.wait(signal);
+                continue;
+            }
+            if (!FClaimed.compare_exchange_weak(first, end)) continue;
             for (std::size_t i = first; i < end; ++i) {
-                lock.unlock();
-                Slot made = Make(i);
-                lock.lock();
-                FSlots[i % FSlots.size()] = std::move(made);
-                if (FReaderWaits) FReady.notify_one();
+                Slot& slot = FSlots[i % FWindow];
+                slot.Value = Make(i);
+                slot.Ready.store(1, std::memory_order_release);
+                slot.Ready.notify_one();
             }
         }
     }
@@ -134,15 +144,14 @@ private:
     const std::size_t FCount;
     const std::function<T(std::size_t)> FMake;
     const std::size_t FBlock;
-    std::mutex FLock;
-    std::condition_variable FSpace;  // a worker may take a block
-    std::condition_variable FReady;  // the item the reader waits for may be made
-    std::vector<Slot> FSlots;        // index i, made by a worker, waits in FSlots[i % size]
-    std::size_t FClaimed = 0;        // the first index no thread has taken
-    std::size_t FTaken = 0;          // the next index Next hands out
-    unsigned FWorkersWaiting = 0;
-    bool FReaderWaits = false;
-    bool FStop = false;
+    const std::size_t FWindow;
+    const std::unique_ptr<Slot[]> FSlots;       // index i, made by a worker, waits in FSlots[i % window]
+    std::size_t FNext = 0;                      // the next index Next hands out; the reader's own
+    std::atomic<std::size_t> FClaimed{0};       // the first index no thread has taken
+    std::atomic<std::size_t> FTaken{0};         // the indexes below it are handed out, their slots free
+    std::atomic<std::size_t> FWakeAt{kNobody};  // the taken count a waiting worker needs
+    std::atomic<std::uint32_t> FSignal{0};      // changed to wake waiting workers
+    std::atomic<bool> FStop{false};
     std::thread FFirst;  // last: it starts once the rest is ready
 };
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/native/ReadAhead.h"
 
@@ -51,6 +55,30 @@ TEST(ReadAhead, StaysWithinItsWindowAndStopsWhenDropped) {
     }
     // Dropped after ten: the workers ended without making the rest.
     EXPECT_LT(made.load(), 10 + 32 + 2 * 4);
+}
+
+TEST(ReadAhead, WorkersThatWaitForRoomAreWokenAndReadAheadToTheEnd) {
+    // A reader slower than the workers: they fill the window, sleep, and must be woken
+    // each time the reader makes room, or the reader ends up making every item itself.
+    constexpr std::size_t kCount = 3000;
+    std::vector<std::thread::id> makers(kCount);
+    ReadAhead<std::size_t> ahead(
+        kCount,
+        [&makers](std::size_t i) {
+            makers[i] = std::this_thread::get_id();
+            return i;
+        },
+        2, 16, 4);
+    std::size_t item = 0;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        ASSERT_TRUE(ahead.Next(item));
+        ASSERT_EQ(item, i);
+        std::this_thread::sleep_for(std::chrono::microseconds(20));
+    }
+    const auto reader = std::this_thread::get_id();
+    const auto byWorkers = std::count_if(makers.end() - 100, makers.end(),
+                                         [reader](std::thread::id id) { return id != reader; });
+    EXPECT_GT(byWorkers, 50) << "of the last 100 items, the workers made " << byWorkers;
 }
 
 TEST(ReadAhead, AFailureToMakeAnItemReachesTheReaderAtThatItem) {
