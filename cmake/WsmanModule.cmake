@@ -9,6 +9,10 @@
 # module's folder (the build folder's lib/, or lib/veskin/ beside the installed bin/).
 include(GNUInstallDirs)
 set(VESKIN_WSMAN_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/veskin)
+# Installing relinks a program with its install run path. CMake's in-place edit would
+# instead end the build folder's run path with an empty entry, which the loader takes
+# for the working folder: every library would first be looked for there.
+set(CMAKE_NO_BUILTIN_CHRPATH ON)
 
 if(WIN32)
   function(veskin_wsman_host target)

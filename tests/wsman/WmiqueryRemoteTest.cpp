@@ -58,6 +58,21 @@ TEST(WmiqueryRemote, TheRemoteClientAndItsLibrariesLoadOnlyForAnotherComputer) {
     EXPECT_NE(remote.Output.find("Error: 80338112: "), std::string::npos) << remote.Output;
 }
 
+TEST(WmiqueryRemote, LibrariesAndTheModuleAreNeverLookedForInTheWorkingFolder) {
+    // The loader names each file it tries; a relative one would come from an empty or
+    // relative entry of the run path, and a library of that name in the working folder
+    // would be loaded in place of the real one.
+    TCommandRun run = RunCommand("LD_DEBUG=libs " + std::string(VESKIN_WMIQUERY) +
+                                 " --host 127.0.0.1:1 \"SELECT * FROM Win32_Process\" 2>&1");
+    const std::string marker = "trying file=";
+    int tried = 0;
+    for (auto at = run.Output.find(marker); at != std::string::npos; at = run.Output.find(marker, at + 1)) {
+        ++tried;
+        EXPECT_EQ(run.Output[at + marker.size()], '/') << run.Output.substr(at, run.Output.find('\n', at) - at);
+    }
+    EXPECT_GT(tried, 0) << run.Output;
+}
+
 TEST(WmiqueryRemote, StepsSayWhenTheServerHasNoSchemas) {
     const TestCertificates& certs = MakeTestCertificates();
     ASSERT_TRUE(certs.Ok());
