@@ -101,6 +101,7 @@ void TWmiDataSet::InternalOpen() {
     if (!enumerator) throw EIntfCastError("Interface not supported");
 
     FStore = std::make_unique<TWmiDataBuffer>(std::move(enumerator));
+    FStore->SetForwardOnly(IsUniDirectional());
 
     if (DefaultFields() && !FStore->AtEnd()) {
         BuildFieldDefs(FieldDefs(), FStore->CurrentObject(), FIrregularView);
@@ -209,8 +210,12 @@ void TWmiDataSet::InternalSetToRecord(TRecordBuffer* buffer) {
 }
 
 void TWmiDataSet::ClearBuffers() {
+    // A forward-only walk past its first object cannot start again: that is refused
+    // while open, before the buffers are emptied; closing leaves the store where it is.
+    const bool rewindable = !FStore || FStore->Rewindable();
+    if (!rewindable && State() != dsInactive) DatabaseError(SDataSetUnidirectional, this);
     TDataSet::ClearBuffers();
-    if (FStore) FStore->MoveFirst();
+    if (FStore && rewindable) FStore->MoveFirst();
 }
 
 // ---- bookmarks, counting, record numbers

@@ -40,6 +40,12 @@ public:
 
     bool Asynchronous() const { return FAsynchronous; }
     void SetAsynchronous(bool value);
+    // A unidirectional query only moves forward, and each object is released once the
+    // cursor has passed it: memory stays flat however large the result. Set while closed.
+    void SetUniDirectional(bool value) {
+        CheckInactive();
+        TDataSet::SetUniDirectional(value);
+    }
     bool IrregularView() const { return FIrregularView; }
     void SetIrregularView(bool value);
     bool ReadOnly() const { return FReadOnly; }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "recordset/DatabaseError.h"
+#include "recordset/DbConsts.h"
 #include "rtl/Interface.h"
 #include "rtl/TextFold.h"
 #include "wmi/WmiErr.h"
@@ -100,9 +102,16 @@ TWmiDataBuffer::~TWmiDataBuffer() {
     FEnumerator.reset();
 }
 
+void TWmiDataBuffer::CheckHeld(std::int32_t index) const {
+    if (index < FReleased) DatabaseError(SDataSetUnidirectional);
+}
+
 void TWmiDataBuffer::StandOn(std::int32_t index) {
+    CheckHeld(index);
     FCurrentIndex = index;
     FCurrent = FHolders[static_cast<std::size_t>(index)].get();
+    if (FForwardOnly)
+        for (; FReleased < index; ++FReleased) FHolders[static_cast<std::size_t>(FReleased)].reset();
 }
 
 void TWmiDataBuffer::StandEmpty() {
@@ -166,6 +175,7 @@ void TWmiDataBuffer::MovePrior() {
 void TWmiDataBuffer::MoveTo(std::int32_t index) {
     // A negative index (a record number below 1) stands on the first object.
     if (index < 0) index = 0;
+    CheckHeld(index);
     // Fetching stops only when the enumerator is exhausted: FAtEnd alone can be set by
     // DeleteAt while further objects are still to come.
     FetchThrough(index);
@@ -215,6 +225,7 @@ std::int32_t TWmiDataBuffer::TotalCount() {
 
 void TWmiDataBuffer::DeleteAt(std::int32_t index) {
     if (index < 0 || index >= FetchedCount()) return;
+    CheckHeld(index);
     FHolders[static_cast<std::size_t>(index)]->SetObject(nullptr);
     FHolders.erase(FHolders.begin() + index);
     if (FCurrentIndex >= FetchedCount()) --FCurrentIndex;

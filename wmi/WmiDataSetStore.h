@@ -97,6 +97,14 @@ public:
     TWmiDataBuffer(const TWmiDataBuffer&) = delete;
     TWmiDataBuffer& operator=(const TWmiDataBuffer&) = delete;
 
+    // In a forward-only walk the store releases each object once the cursor has moved
+    // past it, so that memory does not grow with the result; standing on a released
+    // object again fails with the error of a unidirectional data set.
+    void SetForwardOnly(bool value) { FForwardOnly = value; }
+    bool ForwardOnly() const { return FForwardOnly; }
+    // Whether the first object is still held, so that MoveFirst can stand on it.
+    bool Rewindable() const { return FReleased == 0; }
+
     void MoveNext();
     void MovePrior();
     void MoveTo(std::int32_t index);
@@ -108,6 +116,7 @@ public:
     ISWbemObjectPtr CurrentObject() const { return FCurrent ? FCurrent->WmiObject : nullptr; }
 
     TInterfaceHolder* Holder(std::int32_t index) const {
+        CheckHeld(index);
         return FHolders.at(static_cast<std::size_t>(index)).get();
     }
 
@@ -134,8 +143,11 @@ private:
     // Fetches until the object at index is held or the result is exhausted.
     void FetchThrough(std::int32_t index);
     void FetchAll() { FetchThrough(INT32_MAX); }
-    // Stands on the holder at index (which must exist).
+    // Stands on the holder at index (which must exist); in a forward-only walk,
+    // releases the holders before it.
     void StandOn(std::int32_t index);
+    // Fails for an index whose holder a forward-only walk has released.
+    void CheckHeld(std::int32_t index) const;
     // No holder to stand on: before the first and after the last at once.
     void StandEmpty();
 
@@ -146,6 +158,8 @@ private:
     bool FExhausted = false;
     bool FHoldNext = false;
     bool FHoldPrior = false;
+    bool FForwardOnly = false;
+    std::int32_t FReleased = 0;  // the holders below this index are released
     std::vector<std::unique_ptr<TInterfaceHolder>> FHolders;
     std::int32_t FCurrentIndex = 0;
 };

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "recordset/DatabaseError.h"
+#include "recordset/DbConsts.h"
 #include "recordset/Field.h"
 #include "tests/support/ScriptedWmi.h"
 #include "wmi/WmiConnection.h"
@@ -187,6 +192,35 @@ TEST_F(QueryFixture, RecordNumbersMoveThroughTheStore) {
     EXPECT_EQ(Name(), "item0");
     query.Next();
     EXPECT_EQ(Name(), "item1");
+}
+
+TEST_F(QueryFixture, AUnidirectionalQueryWalksForwardOnlyAndClosesFromAnyRecord) {
+    AddItems(4);
+    query.SetUniDirectional(true);
+    query.Open();
+    std::vector<std::string> names;
+    for (; !query.Eof() && names.size() < 3; query.Next()) names.push_back(Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"item0", "item1", "item2"}));
+    ASSERT_EQ(Name(), "item3");
+    const std::vector<std::function<void()>> waysBack = {[&] { query.First(); }, [&] { query.Prior(); },
+                                                         [&] { query.Last(); }, [&] { query.SetRecNo(1); }};
+    for (std::size_t i = 0; i < waysBack.size(); ++i) {
+        try {
+            waysBack[i]();
+            ADD_FAILURE() << "way back " << i << " did not fail";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), SDataSetUnidirectional);
+        }
+    }
+    query.Close();
+    EXPECT_FALSE(query.Active());
+    // Only a closed query changes direction; opened again, it starts from the first.
+    query.SetUniDirectional(false);
+    query.Open();
+    EXPECT_THROW(query.SetUniDirectional(true), EDatabaseError);
+    query.Last();
+    query.First();
+    EXPECT_EQ(Name(), "item0");
 }
 
 TEST_F(QueryFixture, QueryFlagsFollowAsynchronous) {

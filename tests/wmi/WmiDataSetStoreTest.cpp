@@ -2,12 +2,15 @@
 // the cases with nothing to stand on, and the per-record value cache.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/WbemClass.h"
 #include "platform/WbemObject.h"
 #include "platform/WbemObjectSet.h"
+#include "recordset/DatabaseError.h"
+#include "recordset/DbConsts.h"
 #include "wmi/WmiDataSetStore.h"
 #include "wmi/WmiErr.h"
 
@@ -51,6 +54,40 @@ struct CountingSet {
     std::shared_ptr<WbemObjectSet> Set;
     int Calls = 0;
 };
+
+TEST(WmiDataBuffer, AForwardOnlyWalkReleasesPassedObjectsAndRefusesEveryWayBack) {
+    CountingSet set(4);
+    TWmiDataBuffer store(set.Enumerator());
+    store.SetForwardOnly(true);
+    for (int i = 0; i < 3; ++i) store.MoveNext();  // the first move yields the held object
+    ASSERT_EQ(store.CurrentIndex(), 2);
+    // The set holds one reference of its own; the store, one to each object it holds.
+    EXPECT_EQ(set.Objects[0].use_count(), 1) << "passed: released";
+    EXPECT_EQ(set.Objects[1].use_count(), 1) << "passed: released";
+    EXPECT_EQ(set.Objects[2].use_count(), 2) << "the current object is held";
+    EXPECT_FALSE(store.Rewindable());
+
+    const std::vector<std::function<void()>> waysBack = {
+        [&] { store.MovePrior(); }, [&] { store.MoveFirst(); }, [&] { store.MoveTo(1); },
+        [&] { store.DeleteAt(0); }, [&] { store.Holder(1); }};
+    for (const auto& back : waysBack) {
+        try {
+            back();
+            ADD_FAILURE() << "a way back did not fail";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), SDataSetUnidirectional);
+        }
+        EXPECT_EQ(store.CurrentIndex(), 2) << "a refused move leaves the cursor";
+        EXPECT_EQ(set.IndexOf(store.CurrentObject()), 2);
+    }
+
+    store.MoveNext();
+    EXPECT_EQ(set.IndexOf(store.CurrentObject()), 3);
+    EXPECT_EQ(set.Objects[2].use_count(), 1);
+    store.MoveNext();
+    EXPECT_TRUE(store.AtEnd());
+    EXPECT_EQ(store.TotalCount(), 4);
+}
 
 TEST(WmiDataBuffer, ThreeObjectWalkStartsHeldAndEndsOnTheFourthMove) {
     CountingSet set(3);

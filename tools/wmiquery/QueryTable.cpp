@@ -71,6 +71,8 @@ TQueryOutcome RunQuery(const TQueryRequest& request, TWmiRowSink& sink) {
         query = std::make_unique<TWmiQuery>();
         query->SetConnection(connection.get());
         query->SetWQL(QueryLines(request.Query));
+        // Rows are printed as they come and never revisited.
+        query->SetUniDirectional(true);
         query->Open();
         WmiQueryRows(*query, sink);
         query->Close();
