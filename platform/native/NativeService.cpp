@@ -23,6 +23,7 @@
 #include "platform/native/ServiceProvider.h"
 #include "platform/native/UserAccountProvider.h"
 #include "platform/native/VolumeProvider.h"
+#include "platform/native/WorkerPool.h"
 #include "rtl/SysUtils.h"
 #include "rtl/TextFold.h"
 
@@ -127,10 +128,13 @@ HRESULT NativeConnectPolicy(const WbemConnectRequest& request, const std::string
 }
 
 std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeContext> context,
-                                                   WbemRepositoryPtr repository) {
+                                                   WbemRepositoryPtr repository,
+                                                   std::function<void()> connected) {
     return std::make_shared<WbemLocatorImpl>(
-        std::move(repository), [context](const WbemConnectRequest& request) {
-            return NativeConnectPolicy(request, context->HostName());
+        std::move(repository), [context, connected](const WbemConnectRequest& request) {
+            const HRESULT hr = NativeConnectPolicy(request, context->HostName());
+            if (hr == S_OK && connected) connected();
+            return hr;
         });
 }
 
@@ -155,7 +159,9 @@ const NativeSystem& TheNativeSystem() {
 
 std::shared_ptr<WbemLocatorImpl> NativeSystemLocator() {
     const NativeSystem& system = TheNativeSystem();
-    return MakeNativeLocator(system.Context, system.Repository);
+    // Queries follow a connection: the read-ahead's threads start now, while the
+    // connection and the query are made.
+    return MakeNativeLocator(system.Context, system.Repository, [] { WorkerPool::Shared(); });
 }
 
 std::string NativeSystemHostName() { return TheNativeSystem().Context->HostName(); }

@@ -9,20 +9,21 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/native/WorkerPool.h"
 
 namespace veskin {
 
 template <typename T>
 class ReadAhead {
 public:
-    // make(i) for every i below count, on workers threads and the reader's, never more
-    // than window items ahead of Next. Workers take block items at a time. The threads
-    // share no lock: they claim items with atomic counters and sleep only when they
-    // must wait for one another, so a thread that does not wait costs no system call.
-    // The reader makes an item itself when no worker has taken it yet: starting or
+    // make(i) for every i below count, on workers threads of the process's pool and the
+    // reader's, never more than window items ahead of Next. Workers take block items at
+    // a time. The threads share no lock: they claim items with atomic counters and sleep
+    // only when they must wait for one another, so a thread that does not wait costs no
+    // system call. The reader makes an item itself when no worker has taken it yet:
     // waking a thread can cost more than reading an item.
     ReadAhead(std::size_t count, std::function<T(std::size_t)> make, unsigned workers, std::size_t window,
               std::size_t block = 4)
@@ -32,29 +33,21 @@ public:
           FWindow(window < FBlock ? FBlock : window),
           FSlots(std::make_unique<Slot[]>(FWindow)) {
         const unsigned useful = static_cast<unsigned>(std::min<std::size_t>(workers, (count + FBlock - 1) / FBlock));
-        // The first worker starts the others, so that the reader starts one thread only.
-        if (useful > 0) FFirst = std::thread([this, useful] {
-                            std::vector<std::thread> others;
-                            try {
-                                for (unsigned w = 1; w < useful; ++w) others.emplace_back([this] { Work(); });
-                            } catch (const std::system_error&) {
-                                // No more threads to be had: the ones there are do the work.
-                            }
-                            Work();
-                            for (auto& other : others) other.join();
-                        });
+        if (useful == 0) return;
+        WorkerPool& pool = WorkerPool::Shared();
+        for (unsigned w = 0; w < useful; ++w) FJobs.push_back(pool.Post([this] { Work(); }));
     }
     // Stops the workers once the items they are making are made.
     ~ReadAhead() {
         FStop = true;
         Signal();
-        if (FFirst.joinable()) FFirst.join();
+        for (const auto& job : FJobs) WorkerPool::Shared().Finish(job);
     }
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     // Whether workers make items ahead of Next (else each is made when Next asks).
-    bool ReadsAhead() const { return FFirst.joinable(); }
+    bool ReadsAhead() const { return !FJobs.empty(); }
 
     // The next item in index order; false after the last. A failure of make is thrown here.
     bool Next(T& out) {
@@ -152,7 +145,7 @@ private:
     std::atomic<std::size_t> FWakeAt{kNobody};  // the taken count a waiting worker needs
     std::atomic<std::uint32_t> FSignal{0};      // changed to wake waiting workers
     std::atomic<bool> FStop{false};
-    std::thread FFirst;  // last: it starts once the rest is ready
+    std::vector<WorkerPool::JobPtr> FJobs;  // last: the workers start once the rest is ready
 };
 
 // The worker threads a read-ahead uses on this computer: one per processor.
