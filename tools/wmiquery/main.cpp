@@ -56,7 +56,10 @@ public:
 
 private:
     void Line(const std::vector<std::string>& cells) {
-        Write(FFormat == TOutputFormat::Csv ? CsvLine(cells) : TableLine(cells, TTableStyle::Tab) + "\n");
+        if (FFormat == TOutputFormat::Csv) return Write(CsvLine(cells));
+        std::string line = TableLine(cells, TTableStyle::Tab);
+        line += '\n';
+        Write(line);
     }
 
     TOutputFormat FFormat;
