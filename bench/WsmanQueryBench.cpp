@@ -82,8 +82,11 @@ struct WalkTimes {
     double ClientSystem = 0;
 };
 
-// The record set's walk over every object with the text of every field.
-WalkTimes Walk(const std::string& url, const char16_t* user, const char16_t* password, const char16_t* authority) {
+// The record set's walk over every object with the text of every field; a
+// unidirectional walk (as wmiquery's) releases each object once passed, a
+// bidirectional one (as the window's) keeps them all.
+WalkTimes Walk(const std::string& url, const char16_t* user, const char16_t* password, const char16_t* authority,
+               bool uniDirectional = false) {
     TWmiCredentials credentials;
     credentials.SetUserName(user);
     credentials.SetPassword(password);
@@ -95,6 +98,7 @@ WalkTimes Walk(const std::string& url, const char16_t* user, const char16_t* pas
     TWmiQuery query;
     query.SetConnection(&conn);
     query.SetWQL({kQuery});
+    query.SetUniDirectional(uniDirectional);
     WalkTimes times;
     const double wall = WallSeconds();
     const double cpu = ProcessCpuSeconds();
@@ -190,6 +194,11 @@ int main() {
     std::printf("client CPU per object: %.1f us (goal <= 20), of which %.1f us in the kernel\n", clientCpu / kObjects * 1e6,
                 basic.ClientSystem / kObjects * 1e6);
     std::printf("wall / limit: %.2f (goal <= 1.5)\n", walk / limit);
+    const WalkTimes forward = Walk(url, u"admin", u"secret", u"", true);
+    std::printf(
+        "unidirectional walk (each object released once passed): %.1f us client CPU per object, "
+        "of which %.1f us in the kernel; wall / limit %.2f\n",
+        forward.ClientCpu / kObjects * 1e6, forward.ClientSystem / kObjects * 1e6, forward.Wall / limit);
     std::printf("memory held per fetched object: %.0f bytes for %.0f bytes of value text: %.2fx (goal <= 3)\n",
                 static_cast<double>(held) / kept.size(), static_cast<double>(keptText) / kept.size(),
                 static_cast<double>(held) / static_cast<double>(keptText));
