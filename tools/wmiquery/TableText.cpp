@@ -10,18 +10,20 @@ namespace {
 // them are copied whole.
 void AppendTabCell(std::string& line, const std::string& text) {
     std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = text.find_first_of("\t\n\r\\", from);
-        line.append(text, from, at == std::string::npos ? std::string::npos : at - from);
-        if (at == std::string::npos) return;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char* escaped = nullptr;
         switch (text[at]) {
-            case '\t': line += "\\t"; break;
-            case '\n': line += "\\n"; break;
-            case '\r': line += "\\r"; break;
-            default: line += "\\\\"; break;
+            case '\t': escaped = "\\t"; break;
+            case '\n': escaped = "\\n"; break;
+            case '\r': escaped = "\\r"; break;
+            case '\\': escaped = "\\\\"; break;
+            default: continue;
         }
+        line.append(text, from, at - from);
+        line += escaped;
         from = at + 1;
     }
+    line.append(text, from, std::string::npos);
 }
 
 }  // namespace
