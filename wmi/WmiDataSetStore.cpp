@@ -43,22 +43,12 @@ std::unique_ptr<TVariantHolder> TWmiValueCache::NewHolder(Variant&& value) {
     return holder;
 }
 
-std::string TWmiValueCache::NewName(const std::string& name) {
-    if (FSpareNames.empty()) return name;
-    std::string spare = std::move(FSpareNames.back());
-    FSpareNames.pop_back();
-    spare.assign(name);
-    return spare;
-}
-
 void TWmiValueCache::Clear() {
-    // A record's object is replaced for every row of a walk: keeping the holders and
-    // the names' storage saves allocations and releases per value. The values are
-    // released now.
-    for (auto item = FItems.rbegin(); item != FItems.rend(); ++item) {
-        item->second->Value = Variant::Null();
-        FSpare.push_back(std::move(item->second));
-        FSpareNames.push_back(std::move(item->first));
+    // A record's object is replaced for every row of a walk: keeping the holders saves
+    // an allocation and a release per value. Their values are released now.
+    for (auto& item : FItems) {
+        item.second->Value = Variant::Null();
+        FSpare.push_back(std::move(item.second));
     }
     FItems.clear();
 }
@@ -70,7 +60,7 @@ TVariantHolder* TWmiValueCache::Add(const std::string& name, const Variant& valu
     if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0)
         FItems[i].second = std::move(holder);
     else
-        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), NewName(name), std::move(holder));
+        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), name, std::move(holder));
     return result;
 }
 

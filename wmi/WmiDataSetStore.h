@@ -40,7 +40,7 @@ public:
         TVariantHolder* result = holder.get();
         // A record's fields are usually all read: room for a class's worth at once.
         if (FItems.empty()) FItems.reserve(16);
-        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), NewName(name), std::move(holder));
+        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), name, std::move(holder));
         return result;
     }
     // Empties the cache; the holders are kept, emptied, for the next object's values.
@@ -56,12 +56,8 @@ private:
     std::size_t LowerBound(const std::string& name) const;
     // A holder with value: a spare one when there is one, else a new one.
     std::unique_ptr<TVariantHolder> NewHolder(Variant&& value);
-    // A copy of name, made in a spare name's storage when there is one: the next
-    // object's fields mostly have the same names, read in the same order.
-    std::string NewName(const std::string& name);
     std::vector<std::pair<std::string, std::unique_ptr<TVariantHolder>>> FItems;
     std::vector<std::unique_ptr<TVariantHolder>> FSpare;
-    std::vector<std::string> FSpareNames;  // taken from the back: the first name last
 };
 
 // One WMI object with its position in the store and its value cache. The store keeps
