@@ -49,7 +49,7 @@ bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
     }
     const auto slot = static_cast<std::size_t>(field->FieldNo() > 0 ? field->FieldNo() : 0);
     if (slot >= FPropertySlots.size()) FPropertySlots.resize(slot + 1);
-    const Variant& value = ReadCachedProperty(*record, field->FieldName(), FPropertySlots[slot]);
+    const Variant value = ReadFieldProperty(*record, field->FieldName(), FPropertySlots[slot]);
     if (value.IsNull()) return false;
     return PropertyToFieldData(field, value, data);
 }

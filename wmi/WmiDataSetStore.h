@@ -30,19 +30,6 @@ public:
     TVariantHolder* Find(const std::string& name) const;
     // Stores a copy of value under name (replacing an entry of the same name).
     TVariantHolder* Add(const std::string& name, const Variant& value);
-    // The holder cached under name; when there is none, stores what read() returns
-    // (one bisection for both).
-    template <class Read>
-    TVariantHolder* FindOrAdd(const std::string& name, Read&& read) {
-        const std::size_t i = LowerBound(name);
-        if (i < FItems.size() && CompareNames(FItems[i].first, name) == 0) return FItems[i].second.get();
-        auto holder = NewHolder(read());
-        TVariantHolder* result = holder.get();
-        // A record's fields are usually all read: room for a class's worth at once.
-        if (FItems.empty()) FItems.reserve(16);
-        FItems.emplace(FItems.begin() + static_cast<std::ptrdiff_t>(i), name, std::move(holder));
-        return result;
-    }
     // Empties the cache; the holders are kept, emptied, for the next object's values.
     void Clear();
     int Count() const { return static_cast<int>(FItems.size()); }

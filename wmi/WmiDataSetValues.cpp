@@ -41,22 +41,18 @@ Variant ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name) {
     return value;
 }
 
-const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot) {
-    return record.ValueCache.FindOrAdd(name, [&]() -> Variant {
-                                // Hooks observe every Item and get_Value call, so hooked objects take the interface.
-                                const WbemObject* object = InMemoryObject(record.WmiObject.get());
-                                if (object == nullptr || object->Hooks())
-                                    return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
-                                if (slot.Class != object->Class() || slot.Name != name) {
-                                    const int index = object->Class()->IndexOf(AnsiToWide(name));
-                                    if (index < 0) return WmiGetPropertyValue(HolderPropertySet(record), AnsiToWide(name));
-                                    slot.Class = object->Class();
-                                    slot.Name = name;
-                                    slot.Index = static_cast<std::size_t>(index);
-                                }
-                                return object->GetValue(slot.Index);
-                            })
-        ->Value;
+Variant ReadFieldProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot) {
+    // Hooks observe every Item and get_Value call, so hooked objects take the interface.
+    const WbemObject* object = InMemoryObject(record.WmiObject.get());
+    if (object == nullptr || object->Hooks()) return ReadCachedProperty(record, name);
+    if (slot.Class != object->Class() || slot.Name != name) {
+        const int index = object->Class()->IndexOf(AnsiToWide(name));
+        if (index < 0) return ReadCachedProperty(record, name);
+        slot.Class = object->Class();
+        slot.Name = name;
+        slot.Index = static_cast<std::size_t>(index);
+    }
+    return object->GetValue(slot.Index);
 }
 
 Variant WmiAutomationValue(const Variant& value) {

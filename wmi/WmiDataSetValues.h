@@ -29,10 +29,11 @@ struct TWmiPropertySlot {
     std::size_t Index = 0;
 };
 
-// ReadCachedProperty for a field's property: objects of the platform's own model
-// without hooks are read by the property's index in their class, found once per class
-// and kept in slot. The reference stays valid until the record's cache is cleared.
-const Variant& ReadCachedProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot);
+// The value of a field's property. Objects of the platform's own model without hooks
+// hold their values themselves: they are read by the property's index in their class,
+// found once per class and kept in slot, without the record's cache. Other objects go
+// through ReadCachedProperty.
+Variant ReadFieldProperty(TInterfaceHolder& record, const AnsiString& name, TWmiPropertySlot& slot);
 
 // The value as automation carries it: 8-bit text as UTF-16, small and unsigned
 // integers as 32-bit signed (an unsigned 32-bit value with its top bit set as a
