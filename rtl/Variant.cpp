@@ -374,6 +374,13 @@ const WideString& Variant::RawOleStr() const {
     InvalidOp();
 }
 
+WideString Variant::TakeOleStr() {
+    if (FType != varOleStr) InvalidOp();
+    WideString text = std::move(*FOle);
+    Clear();
+    return text;
+}
+
 const AnsiString& Variant::RawString() const {
     const Variant& v = Deref();
     if (v.FType == varString) return *v.FStr;

@@ -112,6 +112,7 @@ public:
     double RawDouble() const;                   // varSingle (widened), varDouble, varDate
     bool RawBool() const;                       // varBoolean
     const WideString& RawOleStr() const;        // varOleStr
+    WideString TakeOleStr();                    // varOleStr, moved out; the variant is left empty
     const AnsiString& RawString() const;        // varString
     const IInterfacePtr& RawInterface() const;  // varDispatch, varUnknown
     Variant* RefTarget() const;                 // varByRef

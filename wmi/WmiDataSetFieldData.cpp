@@ -49,8 +49,13 @@ bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
     }
     const auto slot = static_cast<std::size_t>(field->FieldNo() > 0 ? field->FieldNo() : 0);
     if (slot >= FPropertySlots.size()) FPropertySlots.resize(slot + 1);
-    const Variant value = ReadFieldProperty(*record, field->FieldName(), FPropertySlots[slot]);
+    Variant value = ReadFieldProperty(*record, field->FieldName(), FPropertySlots[slot]);
     if (value.IsNull()) return false;
+    // Text moves into a text field's data instead of being copied.
+    if (data != nullptr && field->DataType() == ftWideString && value.VarType() == varOleStr) {
+        *static_cast<WideString*>(data) = value.TakeOleStr();
+        return true;
+    }
     return PropertyToFieldData(field, value, data);
 }
 

@@ -216,6 +216,13 @@ TEST_F(VariantTest, MoveLeavesSourceEmpty) {
     c = std::move(b);
     EXPECT_TRUE(b.IsEmpty());  // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(c.RawOleStr(), u"text");
+    // Text taken out leaves the variant empty; only text can be taken.
+    EXPECT_EQ(c.TakeOleStr(), u"text");
+    EXPECT_TRUE(c.IsEmpty());
+    EXPECT_THROW(c.TakeOleStr(), EVariantError);
+    Variant number(7);
+    EXPECT_THROW(number.TakeOleStr(), EVariantError);
+    EXPECT_EQ(number.AsInteger(), 7);
 }
 
 }  // namespace
