@@ -2,6 +2,7 @@
 // into field data, and writing field data back into the object.
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 
 #include "recordset/DatabaseError.h"
 #include "recordset/DbConsts.h"
@@ -16,14 +17,38 @@ namespace veskin {
 
 namespace {
 
+// Text of at most maxDigits decimal digits and nothing else, as 64-bit integers arrive
+// (WMI delivers them as text), read without converting the text; false otherwise.
+bool ReadPlainDigits(const Variant& value, std::size_t maxDigits, std::uint64_t& out) {
+    if (value.VarType() != varOleStr) return false;
+    const WideString& text = value.RawOleStr();
+    if (text.empty() || text.size() > maxDigits) return false;
+    std::uint64_t v = 0;
+    for (const char16_t c : text) {
+        if (c < u'0' || c > u'9') return false;
+        v = v * 10 + static_cast<std::uint64_t>(c - u'0');
+    }
+    out = v;
+    return true;
+}
+
 // The data of a 64-bit field: a uint32 value delivered as a negative 32-bit integer
 // is taken unsigned, a uint64 value keeps its 64 bits; other values are 64-bit text.
 std::int64_t LargeintFieldData(const TField* field, const Variant& value) {
-    const auto* large = dynamic_cast<const TWmiLargeintField*>(field);
+    // The record set's own fields are nearly always exactly this class: comparing the
+    // type first spares dynamic_cast's search on every read.
+    const auto* large = typeid(*field) == typeid(TWmiLargeintField) ? static_cast<const TWmiLargeintField*>(field)
+                                                                    : dynamic_cast<const TWmiLargeintField*>(field);
     const std::int32_t cimType = large != nullptr ? large->CimType() : 0;
     if (cimType == wbemCimtypeUint32 && value.VarType() == varInteger)
         return static_cast<std::uint32_t>(value.RawInt());
-    if (cimType == wbemCimtypeUint64) return static_cast<std::int64_t>(WmiStrToUInt64(value.AsString()));
+    // 19 digits always fit 64 unsigned bits, 18 the signed ones.
+    std::uint64_t digits = 0;
+    if (cimType == wbemCimtypeUint64) {
+        if (ReadPlainDigits(value, 19, digits)) return static_cast<std::int64_t>(digits);
+        return static_cast<std::int64_t>(WmiStrToUInt64(value.AsString()));
+    }
+    if (ReadPlainDigits(value, 18, digits)) return static_cast<std::int64_t>(digits);
     return WmiStrToInt64(value.AsString());
 }
 

@@ -2,6 +2,8 @@
 // field type, null against value, the value cache, and the write path.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/WbemClass.h"
 #include "platform/WbemObject.h"
 #include "recordset/Field.h"
@@ -87,6 +89,27 @@ TEST_F(ValuesFixture, NullPropertiesGiveEmptyTextsExceptForInterfaceFields) {
     EXPECT_EQ(Text("Obj"), "(Interface)");
     EXPECT_EQ(Text("Arr"), "{}");
     EXPECT_EQ(Text("Stamp"), DateToStr(EncodeDate(2008, 1, 2)));  // midnight shows the date alone
+}
+
+// 64-bit values arrive as text: every length and sign reads back the same number,
+// whether the text is short enough to be read digit by digit or not.
+TEST_F(ValuesFixture, SixtyFourBitTextOfEveryLengthAndSign) {
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"0", "0"},
+        {"9999999999999999999", "999999999999999999"},
+        {"10000000000000000000", "9223372036854775807"},
+        {"18446744073709551615", "-9223372036854775808"},
+        {"42", "-1"}};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        Add({{u"Id", Variant(static_cast<int>(i))}, {u"U64", Variant(rows[i].first)}, {u"Long", Variant(rows[i].second)}});
+    query.Open();
+    for (const auto& [u64, s64] : rows) {
+        EXPECT_EQ(Text("U64"), u64);
+        EXPECT_EQ(Text("Long"), s64);
+        EXPECT_EQ(query.FieldByName("Long")->AsLargeInt(), std::stoll(s64));
+        query.Next();
+    }
+    EXPECT_TRUE(query.Eof());
 }
 
 // Unsigned properties show, locate and write their unsigned values: uint32 from 2^31
