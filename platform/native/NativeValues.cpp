@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/CimValue.h"
+#include "platform/PackedValues.h"
 #include "platform/WbemObject.h"
 
 namespace veskin {
@@ -90,10 +91,14 @@ void ValueRow::Set(const char* name, Variant value) {
 }
 
 WbemObjectPtr MakeNativeInstance(const WbemClassPtr& cls, ValueRow&& row) {
-    auto values = std::make_shared<std::vector<Variant>>(std::move(row.Values()));
-    return WbemObject::NewLazy(cls, [values](std::size_t index) {
-        return index < values->size() ? (*values)[index] : Variant::Null();
-    });
+    // The values packed into one block: objects are often made on a read-ahead thread
+    // and released on the reader's, and every heap block costs both threads.
+    thread_local PackedValues::Builder builder;
+    const std::vector<Variant>& values = row.Values();
+    builder.Reset(cls->PropertyCount());
+    for (std::size_t i = 0; i < values.size() && i < cls->PropertyCount(); ++i)
+        if (!values[i].IsNull()) builder.Set(i, values[i]);
+    return WbemObject::NewPacked(cls, builder.Finish());
 }
 
 WbemObjectProducer ProduceList(std::vector<WbemObjectPtr> objects) {
