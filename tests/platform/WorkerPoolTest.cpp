@@ -2,9 +2,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "platform/native/WorkerPool.h"
 
@@ -50,6 +53,35 @@ TEST(WorkerPool, FinishWaitsForARunningJobAndDropsOneNotStarted) {
     EXPECT_TRUE(thirdRan);
     pool.Finish(third);
     EXPECT_FALSE(secondRan) << "a dropped job ran";
+}
+
+TEST(WorkerPool, EveryThreadServesJobsSideBySide) {
+    // Three jobs that each wait until all three run: they meet only on three threads.
+    WorkerPool pool(3);
+    std::mutex lock;
+    std::condition_variable changed;
+    int running = 0;
+    std::atomic<int> met{0};
+    std::vector<WorkerPool::JobPtr> jobs;
+    for (int i = 0; i < 3; ++i)
+        jobs.push_back(pool.Post([&] {
+            std::unique_lock<std::mutex> guard(lock);
+            ++running;
+            changed.notify_all();
+            if (changed.wait_for(guard, std::chrono::seconds(10), [&] { return running == 3; })) ++met;
+        }));
+    for (const auto& job : jobs) {
+        while (true) {
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                if (running == 3) break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        pool.Finish(job);
+    }
+    EXPECT_EQ(met, 3);
+    EXPECT_EQ(pool.Threads(), 3u);
 }
 
 TEST(WorkerPool, AJobThatThrowsLeavesThePoolServing) {
