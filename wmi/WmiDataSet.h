@@ -62,9 +62,10 @@ public:
     static TFieldAttributes QualifierAttributes(const ISWbemPropertyPtr& property);
 
     // Converts a property value into the field's data layout (nothing when data is
-    // null); always true. Raises "Unknown data type in field <name>" for types the
-    // record set supplies no data for.
-    bool PropertyToFieldData(const TField* field, const Variant& value, void* data);
+    // null); always true. Text moves into a text field's data instead of being copied.
+    // Raises "Unknown data type in field <name>" for types the record set supplies no
+    // data for.
+    bool PropertyToFieldData(const TField* field, Variant&& value, void* data);
     // The raw value of the named property of the store's current object, read
     // directly from WMI. Raises "Record not found" when the store stands on no object.
     Variant CurrentPropertyValue(const std::string& name);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <typeinfo>
+#include <utility>
 
 #include "recordset/DatabaseError.h"
 #include "recordset/DbConsts.h"
@@ -76,15 +77,10 @@ bool TWmiDataSet::ReadFieldData(const TField* field, void* data) {
     if (slot >= FPropertySlots.size()) FPropertySlots.resize(slot + 1);
     Variant value = ReadFieldProperty(*record, field->FieldName(), FPropertySlots[slot]);
     if (value.IsNull()) return false;
-    // Text moves into a text field's data instead of being copied.
-    if (data != nullptr && field->DataType() == ftWideString && value.VarType() == varOleStr) {
-        *static_cast<WideString*>(data) = value.TakeOleStr();
-        return true;
-    }
-    return PropertyToFieldData(field, value, data);
+    return PropertyToFieldData(field, std::move(value), data);
 }
 
-bool TWmiDataSet::PropertyToFieldData(const TField* field, const Variant& value, void* data) {
+bool TWmiDataSet::PropertyToFieldData(const TField* field, Variant&& value, void* data) {
     if (data == nullptr) return true;
     switch (field->DataType()) {
         case ftSmallint:
@@ -104,7 +100,7 @@ bool TWmiDataSet::PropertyToFieldData(const TField* field, const Variant& value,
             *static_cast<double*>(data) = WmiDmtfToDateTime(value.AsString());
             break;
         case ftWideString:
-            *static_cast<WideString*>(data) = value.AsWideString();
+            *static_cast<WideString*>(data) = value.VarType() == varOleStr ? value.TakeOleStr() : value.AsWideString();
             break;
         case ftLargeint:
             *static_cast<std::int64_t*>(data) = LargeintFieldData(field, value);

@@ -88,7 +88,6 @@ public:
     // past it, so that memory does not grow with the result; standing on a released
     // object again fails with the error of a unidirectional data set.
     void SetForwardOnly(bool value) { FForwardOnly = value; }
-    bool ForwardOnly() const { return FForwardOnly; }
     // Whether the first object is still held, so that MoveFirst can stand on it.
     bool Rewindable() const { return FReleased == 0; }
 

@@ -1,5 +1,7 @@
 #include "platform/native/ReadAhead.h"
 
+#include <thread>
+
 namespace veskin {
 
 unsigned ReadAheadWorkers() {

@@ -9,7 +9,6 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "platform/native/WorkerPool.h"
