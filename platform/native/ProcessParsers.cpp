@@ -28,10 +28,10 @@ std::optional<ProcessStat> ParseProcessStat(std::string_view text) {
     auto u = [&f](std::size_t field) { return ToU64(f[field - 3]); };
     auto i = [&f](std::size_t field) { return ToI64(f[field - 3]); };
     s.State = f[0][0];
-    auto ppid = u(4), minflt = u(10), majflt = u(12), utime = u(14), stime = u(15),
+    auto ppid = u(4), flags = u(9), minflt = u(10), majflt = u(12), utime = u(14), stime = u(15),
          start = u(22), vsize = u(23);
     auto session = i(6), prio = i(18), nice = i(19), threads = i(20), rss = i(24);
-    if (!ppid || !session || !minflt || !majflt || !utime || !stime || !start || !vsize ||
+    if (!ppid || !flags || !session || !minflt || !majflt || !utime || !stime || !start || !vsize ||
         !prio || !nice || !threads || !rss || *ppid > 0xFFFFFFFFu)
         return std::nullopt;
     s.ParentPid = static_cast<std::uint32_t>(*ppid);
@@ -46,6 +46,7 @@ std::optional<ProcessStat> ParseProcessStat(std::string_view text) {
     s.StartTicks = *start;
     s.VirtualBytes = *vsize;
     s.RssPages = *rss;
+    s.Flags = *flags;
     return s;
 }
 

@@ -21,6 +21,11 @@ struct ProcessStat {
     std::uint64_t StartTicks = 0;  // clock ticks after boot
     std::uint64_t VirtualBytes = 0;
     std::int64_t RssPages = 0;
+    std::uint64_t Flags = 0;  // the kernel's PF_* word
+
+    // A kernel thread has no command line, executable or memory of its own: its
+    // cmdline is empty, its exe link missing, and its status holds no Vm lines.
+    bool KernelThread() const { return (Flags & 0x00200000) != 0; }  // PF_KTHREAD
 };
 // Nothing for text that is cut before the start time or malformed.
 std::optional<ProcessStat> ParseProcessStat(std::string_view text);

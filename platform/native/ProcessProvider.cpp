@@ -117,10 +117,14 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     auto stat = ParseProcessStat(*statText);
     if (!stat || stat->Pid != pid) return nullptr;
 
-    // Kernel threads have an empty command line; a process that is not ours may hide
-    // its executable link: the name then falls back to the command line or the stat.
-    const std::string cmdlineBytes = files.ReadRendered(dir + "cmdline", 256 * 1024).value_or("");
-    auto exe = files.ReadLink(dir + "exe");
+    // A kernel thread's command line, link and status say nothing (most processes of
+    // an idle system are kernel threads): they are not read. A process that is not ours
+    // may hide its executable link: the name then falls back to the command line or the
+    // stat.
+    const bool kernelThread = stat->KernelThread();
+    const std::string cmdlineBytes =
+        kernelThread ? std::string() : files.ReadRendered(dir + "cmdline", 256 * 1024).value_or("");
+    auto exe = kernelThread ? std::nullopt : files.ReadLink(dir + "exe");
     const std::optional<std::string> name = ProcessImageName(exe, cmdlineBytes, stat->Comm);
     if (reads.Names) {
         const WideString own = AnsiToWide(name.value_or(""));
@@ -130,7 +134,7 @@ WbemObjectPtr ReadProcess(const NativeContext& context, const ProcessCommon& com
     }
 
     std::optional<std::uint64_t> vmPeak, vmSize, vmHwm, vmRss, rssAnon, vmSwap, threads;
-    if (auto text = reads.Status ? files.ReadRendered(dir + "status", 16384) : std::nullopt)
+    if (auto text = reads.Status && !kernelThread ? files.ReadRendered(dir + "status", 16384) : std::nullopt)
         ScanKeyNumbers(*text, {{"VmPeak", &vmPeak}, {"VmSize", &vmSize}, {"VmHWM", &vmHwm}, {"VmRSS", &vmRss}, {"RssAnon", &rssAnon}, {"VmSwap", &vmSwap}, {"Threads", &threads}});
     std::optional<std::uint64_t> rchar, wchar, syscr, syscw;
     if (auto text = reads.Io ? files.ReadRendered(dir + "io", 4096) : std::nullopt)

@@ -32,6 +32,14 @@ TEST(NativeParsers, ProcessStatNameWithParenthesesAndTruncation) {
     EXPECT_EQ(s->StartTicks, 1000u);
     EXPECT_EQ(s->VirtualBytes, 2048000u);
     EXPECT_EQ(s->RssPages, 100);
+    EXPECT_FALSE(s->KernelThread());
+    // kthreadd's flags, and init's (which has other bits, not PF_KTHREAD).
+    auto kthreadd = ParseProcessStat("2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 9 0 0 20 0 1 0 2 0 0 18446744073709551615\n");
+    ASSERT_TRUE(kthreadd);
+    EXPECT_TRUE(kthreadd->KernelThread());
+    auto init = ParseProcessStat("1 (systemd) S 0 1 1 0 -1 4194560 50000 0 100 0 250 150 0 0 20 0 1 0 5 0 3000 18446744073709551615\n");
+    ASSERT_TRUE(init);
+    EXPECT_FALSE(init->KernelThread());
 
     for (const char* bad : {"", "42", "42 (name", "42 (x) R 1 2 3", "x (y) R 1 42 9 0 -1 0 10 0 5 0 300 100 0 0 20 0 4 0 1000 2048000 100",
                             "42 (x) RR 1 42 9 0 -1 0 10 0 5 0 300 100 0 0 20 0 4 0 1000 2048000 100",

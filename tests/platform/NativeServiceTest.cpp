@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -300,6 +301,37 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(bp[0], "ReadTransferCount"), "<null>");
     EXPECT_EQ(Val(bp[0], "WorkingSetSize"), "<null>");  // negative rss
     EXPECT_EQ(Val(bp[0], "CreationDate"), "<null>");    // no boot time
+}
+
+TEST(NativeService, AKernelThreadIsReadFromItsStatAlone) {
+    // A kernel thread's cmdline, exe link and status say nothing on a real system, and
+    // they are not read: this copy gives the kernel thread ones that would show if they
+    // were. Its name and counts come from the stat, its I/O counters from io.
+    fs::path tmp = fs::temp_directory_path() / ("veskin-kthread-" + std::to_string(::getpid()));
+    fs::remove_all(tmp);
+    fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path dir = tmp / "proc" / "2";
+    fs::create_directories(dir);
+    const auto write = [&dir](const char* name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    };
+    write("stat", "2 (kthreadd) S 0 0 0 0 -1 2129984 0 0 0 0 0 9 0 0 20 0 1 0 2 0 0 18446744073709551615\n");
+    write("cmdline", std::string("/bin/false\0", 11));
+    write("status", "Name:\tkthreadd\nVmPeak:\t 100 kB\nVmRSS:\t 50 kB\nThreads:\t7\n");
+    write("io", "rchar: 12\nwchar: 34\nsyscr: 5\nsyscw: 6\n");
+    fs::create_symlink("/bin/false", dir / "exe");
+    Service s = Connect(tmp.string());
+    auto procs = All(s.Services, "SELECT * FROM Win32_Process WHERE ProcessId = 2");
+    fs::remove_all(tmp);
+    ASSERT_EQ(procs.size(), 1u);
+    const auto& k = procs[0];
+    for (const char* prop : {"Name", "Caption", "Description"}) EXPECT_EQ(Val(k, prop), "kthreadd") << prop;
+    for (const char* prop : {"CommandLine", "ExecutablePath", "PeakVirtualSize", "PeakWorkingSetSize", "PageFileUsage"})
+        EXPECT_EQ(Val(k, prop), "<null>") << prop;
+    EXPECT_EQ(Val(k, "ThreadCount"), "1");
+    EXPECT_EQ(Val(k, "WorkingSetSize"), "0");
+    EXPECT_EQ(Val(k, "ReadTransferCount"), "12");
+    EXPECT_EQ(Val(k, "WriteOperationCount"), "6");
 }
 
 // Enumerates the processes of a copy of the sound tree, takes the first, waits for
