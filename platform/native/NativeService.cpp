@@ -23,7 +23,6 @@
 #include "platform/native/ServiceProvider.h"
 #include "platform/native/UserAccountProvider.h"
 #include "platform/native/VolumeProvider.h"
-#include "platform/native/WorkerPool.h"
 #include "rtl/SysUtils.h"
 #include "rtl/TextFold.h"
 
@@ -128,14 +127,10 @@ HRESULT NativeConnectPolicy(const WbemConnectRequest& request, const std::string
 }
 
 std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeContext> context,
-                                                   WbemRepositoryPtr repository,
-                                                   std::function<void()> connected) {
-    return std::make_shared<WbemLocatorImpl>(
-        std::move(repository), [context, connected](const WbemConnectRequest& request) {
-            const HRESULT hr = NativeConnectPolicy(request, context->HostName());
-            if (hr == S_OK && connected) connected();
-            return hr;
-        });
+                                                   WbemRepositoryPtr repository) {
+    return std::make_shared<WbemLocatorImpl>(std::move(repository), [context](const WbemConnectRequest& request) {
+        return NativeConnectPolicy(request, context->HostName());
+    });
 }
 
 namespace {
@@ -159,9 +154,7 @@ const NativeSystem& TheNativeSystem() {
 
 std::shared_ptr<WbemLocatorImpl> NativeSystemLocator() {
     const NativeSystem& system = TheNativeSystem();
-    // Queries follow a connection: the read-ahead's threads start now, while the
-    // connection and the query are made.
-    return MakeNativeLocator(system.Context, system.Repository, [] { WorkerPool::Shared(); });
+    return MakeNativeLocator(system.Context, system.Repository);
 }
 
 std::string NativeSystemHostName() { return TheNativeSystem().Context->HostName(); }

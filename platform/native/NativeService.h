@@ -1,7 +1,6 @@
 #pragma once
 // The local computer's WMI service on Linux: the namespace root\cimv2 with the classes
 // read from the kernel, and the locator that connects to it.
-#include <functional>
 #include <memory>
 
 #include "platform/WbemLocatorImpl.h"
@@ -21,11 +20,9 @@ bool IsLocalComputerName(const WideString& server, const std::string& hostName);
 // name or password on a local connection -> 0x80041064.
 HRESULT NativeConnectPolicy(const WbemConnectRequest& request, const std::string& hostName);
 
-// A locator over a repository made for context; connected, when given, runs after
-// each connection the policy accepts.
+// A locator over a repository made for context.
 std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeContext> context,
-                                                   WbemRepositoryPtr repository,
-                                                   std::function<void()> connected = nullptr);
+                                                   WbemRepositoryPtr repository);
 
 // The locator of the real system, sharing one repository per process so that the
 // formatted classes keep their last sample between queries.

@@ -218,15 +218,18 @@ WbemObjectProducer EnumerateProcesses(std::shared_ptr<const NativeContext> conte
     state->Reads = ProcessReads::For(hint);
     if (state->Reads.Names) state->Names = *state->Reads.Names;
     state->Reads.Names = state->Names ? &*state->Names : nullptr;
-    // Each process costs several reads of its files: they are read ahead of the caller,
-    // on as many threads as there are processors, a bounded number of processes ahead.
-    // A process read ahead that has ended by the time the caller reaches it is skipped,
-    // as one that ends before it is read.
+    // Each process costs several reads of its files: from kReadAheadFrom processes on,
+    // they are read ahead of the caller, on as many threads as there are processors, a
+    // bounded number of processes ahead. Fewer are read faster by the caller alone than
+    // the threads cost to wake, share the work and stop (most of an idle system's
+    // processes are kernel threads, read from two files). A process read ahead that has
+    // ended by the time the caller reaches it is skipped, as one that ends before it is
+    // read.
     const State& s = *state;
     state->Ahead = std::make_unique<ReadAhead<WbemObjectPtr>>(
         s.Pids.size(),
         [&s, context](std::size_t i) { return ReadProcess(*context, s.Common, s.Pids[i], s.Reads); },
-        s.Pids.size() > 1 ? ReadAheadWorkers() : 0, 64);
+        s.Pids.size() >= kReadAheadFrom ? ReadAheadWorkers() : 0, 64);
     return [state, context](WbemObjectPtr& out) -> HRESULT {
         WbemObjectPtr obj;
         while (state->Ahead->Next(obj)) {

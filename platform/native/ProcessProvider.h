@@ -46,6 +46,9 @@ std::vector<std::uint32_t> ProcessIdsFor(const SystemFiles& files, const WbemQue
 // Whether process pid still exists (on a fixture root: whether its folder does).
 bool ProcessExists(const SystemFiles& files, std::uint32_t pid);
 
+// From this many processes on, they are read ahead of the producer on worker threads.
+inline constexpr std::size_t kReadAheadFrom = 128;
+
 // Lists the process ids when called and reads each process, only what the hint asks
 // for, at most a bounded number ahead of the producer; a process that has ended when the
 // producer reaches it is skipped.

@@ -1,8 +1,7 @@
 #pragma once
 // Threads that run the read-ahead of the local computer's providers. The process's pool
-// is started when a program connects to this computer's service, before its first
-// query: on some machines a new thread takes milliseconds to start running, longer than
-// a short query takes to read its processes.
+// starts with the first read-ahead that uses workers, and its threads stay for the next:
+// on some machines a new thread takes milliseconds to start running.
 #include <condition_variable>
 #include <deque>
 #include <functional>

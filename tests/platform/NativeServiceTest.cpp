@@ -334,12 +334,27 @@ TEST(NativeService, AKernelThreadIsReadFromItsStatAlone) {
     EXPECT_EQ(Val(k, "WriteOperationCount"), "6");
 }
 
-// Enumerates the processes of a copy of the sound tree, takes the first, waits for
-// pause, ends process 42, and expects it skipped without an error.
-void ExpectEndedProcessSkipped(std::chrono::milliseconds pause) {
-    fs::path tmp = fs::temp_directory_path() / ("veskin-native-" + std::to_string(::getpid()));
+// A copy of the sound tree at a fresh path, with count more sleeping processes from
+// pid 1000 on: enough of them and the tree's processes are read ahead on workers.
+fs::path TreeWithMoreProcesses(const char* name, std::size_t count) {
+    fs::path tmp = fs::temp_directory_path() / ("veskin-" + std::string(name) + "-" + std::to_string(::getpid()));
     fs::remove_all(tmp);
     fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string pid = std::to_string(1000 + i);
+        const fs::path dir = tmp / "proc" / pid;
+        fs::create_directories(dir);
+        std::ofstream(dir / "stat") << pid << " (idle) S 1 " << pid << " " << pid
+                                    << " 0 -1 0 1 0 0 0 1 1 0 0 20 0 1 0 100 1000 10 18446744073709551615\n";
+    }
+    return tmp;
+}
+
+// Enumerates the processes of a copy of the sound tree with enough more to be read
+// ahead, takes the first, waits for pause, ends process 42, and expects it skipped
+// without an error.
+void ExpectEndedProcessSkipped(std::chrono::milliseconds pause) {
+    const fs::path tmp = TreeWithMoreProcesses("ended", kReadAheadFrom);
     Service s = Connect(tmp.string());
     ISWbemObjectSetPtr set;
     ASSERT_EQ(s.Services->ExecQuery(u"SELECT Name FROM Win32_Process", u"WQL", 48, nullptr, set), S_OK);
@@ -353,6 +368,10 @@ void ExpectEndedProcessSkipped(std::chrono::milliseconds pause) {
     fs::remove_all(tmp / "proc" / "42");
     ASSERT_EQ(en->Next(1, &v, &fetched), S_OK);
     EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "averyveryverylongprocessname");
+    for (std::size_t i = 0; i < kReadAheadFrom; ++i) {
+        ASSERT_EQ(en->Next(1, &v, &fetched), S_OK) << i;
+        EXPECT_EQ(Val(std::dynamic_pointer_cast<WbemObject>(v.RawInterface()), "Name"), "idle") << i;
+    }
     EXPECT_EQ(en->Next(1, &v, &fetched), S_FALSE);
     EXPECT_EQ(fetched, 0u);
     fs::remove_all(tmp);
@@ -367,6 +386,36 @@ TEST(NativeService, ProcessesAreReadWhenReachedAndVanishedOnesSkipped) {
 TEST(NativeService, ProcessesReadAheadAndEndedBeforeReachedAreSkipped) {
     // Time for the read-ahead to read the other processes; then process 42 ends.
     ExpectEndedProcessSkipped(std::chrono::milliseconds(300));
+}
+
+std::size_t ThreadCount() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/task")) ++n;
+    return n;
+}
+
+TEST(NativeServiceDeathTest, AFewProcessesAreReadWithoutThreadsAndManyOnWorkers) {
+    // In a fresh process: a query over the sound tree's few processes starts no thread;
+    // one over enough processes starts the read-ahead's workers.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::size_t before = ThreadCount();
+            Service few = Connect(FixtureRoot("native-basic"));
+            const std::size_t fewCount = All(few.Services, "SELECT * FROM Win32_Process").size();
+            const std::size_t afterFew = ThreadCount();
+            const fs::path tmp = TreeWithMoreProcesses("threads", kReadAheadFrom);
+            Service many = Connect(tmp.string());
+            const std::size_t manyCount = All(many.Services, "SELECT * FROM Win32_Process").size();
+            const std::size_t afterMany = ThreadCount();
+            fs::remove_all(tmp);
+            std::fprintf(stderr, "threads %zu, %zu after %zu processes, %zu after %zu\n", before, afterFew, fewCount,
+                         afterMany, manyCount);
+            std::exit(fewCount == 3 && afterFew == before && manyCount == 3 + kReadAheadFrom && afterMany > before
+                          ? 0
+                          : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(NativeService, QueriesFilterProjectAndRefuseWrites) {
