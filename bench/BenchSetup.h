@@ -1,8 +1,9 @@
 #pragma once
 // What the query benchmarks share: a scripted service holding 100,000 generated objects
 // of 40 properties, a bare walk over a query's enumerator, the record set's query over
-// the same objects, the local computer's service, and a reporter that keeps each
-// benchmark's time so a program can print the ratio of two of them.
+// the same objects, the local computer's service with a walk over every value of a
+// query, and a reporter that keeps each benchmark's time so a program can print the
+// ratio of two of them.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -73,6 +74,31 @@ inline ISWbemObjectPtr NextObject(IEnumVARIANT& enumerator) {
     WmiCheck(enumerator.Next(1, &element, &fetched));
     if (fetched != 1) return nullptr;
     return IntfCast<ISWbemObject>(element.AsInterface());
+}
+
+// Every object of wql and every property value through the Scripting interfaces, as
+// the record set reads them. Answers the number of values read.
+inline std::size_t ReadAllValues(const ISWbemServicesPtr& services, const WideString& wql) {
+    std::size_t values = 0;
+    const IEnumVARIANTPtr objects = QueryEnumerator(services, wql);
+    while (const ISWbemObjectPtr object = NextObject(*objects)) {
+        ISWbemPropertySetPtr props;
+        if (object->get_Properties_(props) != S_OK) continue;
+        IInterfacePtr pe;
+        props->get__NewEnum(pe);
+        auto propEnum = Supports<IEnumVARIANT>(pe);
+        Variant p;
+        std::uint32_t got = 0;
+        while (propEnum && propEnum->Next(1, &p, &got) == S_OK && got == 1) {
+            auto prop = Supports<ISWbemProperty>(p.RawInterface());
+            Variant value;
+            if (prop && prop->get_Value(value) == S_OK) {
+                benchmark::DoNotOptimize(value);
+                ++values;
+            }
+        }
+    }
+    return values;
 }
 
 // Opens the record set's query over every generated object on conn.

@@ -13,31 +13,6 @@ namespace {
 
 using namespace veskin;
 
-// Every object and every property value through the Scripting interfaces, as the
-// record set reads them. Answers the number of values read.
-std::size_t ReadAllProcesses(const ISWbemServicesPtr& services) {
-    std::size_t values = 0;
-    const IEnumVARIANTPtr objects = bench::QueryEnumerator(services, u"SELECT * FROM Win32_Process");
-    while (const ISWbemObjectPtr object = bench::NextObject(*objects)) {
-        ISWbemPropertySetPtr props;
-        if (object->get_Properties_(props) != S_OK) continue;
-        IInterfacePtr pe;
-        props->get__NewEnum(pe);
-        auto propEnum = Supports<IEnumVARIANT>(pe);
-        Variant p;
-        std::uint32_t got = 0;
-        while (propEnum && propEnum->Next(1, &p, &got) == S_OK && got == 1) {
-            auto prop = Supports<ISWbemProperty>(p.RawInterface());
-            Variant value;
-            if (prop && prop->get_Value(value) == S_OK) {
-                benchmark::DoNotOptimize(value);
-                ++values;
-            }
-        }
-    }
-    return values;
-}
-
 void BM_NativeProcessEnum(benchmark::State& state) {
     ISWbemServicesPtr services = bench::ConnectLocal();
     if (!services) {
@@ -45,7 +20,7 @@ void BM_NativeProcessEnum(benchmark::State& state) {
         return;
     }
     std::size_t values = 0;
-    for (auto _ : state) values = ReadAllProcesses(services);
+    for (auto _ : state) values = bench::ReadAllValues(services, u"SELECT * FROM Win32_Process");
     state.counters["values"] = static_cast<double>(values);
 }
 BENCHMARK(BM_NativeProcessEnum)->Unit(benchmark::kMillisecond)->MinTime(2.0);
