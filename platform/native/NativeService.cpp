@@ -128,9 +128,10 @@ HRESULT NativeConnectPolicy(const WbemConnectRequest& request, const std::string
 
 std::shared_ptr<WbemLocatorImpl> MakeNativeLocator(std::shared_ptr<const NativeContext> context,
                                                    WbemRepositoryPtr repository) {
-    return std::make_shared<WbemLocatorImpl>(std::move(repository), [context](const WbemConnectRequest& request) {
-        return NativeConnectPolicy(request, context->HostName());
-    });
+    return std::make_shared<WbemLocatorImpl>(
+        std::move(repository), [context](const WbemConnectRequest& request) {
+            return NativeConnectPolicy(request, context->HostName());
+        });
 }
 
 namespace {

@@ -303,13 +303,19 @@ TEST(NativeService, ProcessesFromFixtureSkipWhatCannotBeRead) {
     EXPECT_EQ(Val(bp[0], "CreationDate"), "<null>");    // no boot time
 }
 
+// A copy of the sound tree at a fresh path named after name, to be changed by a test.
+fs::path SoundTreeCopy(const char* name) {
+    fs::path tmp = fs::temp_directory_path() / ("veskin-" + std::string(name) + "-" + std::to_string(::getpid()));
+    fs::remove_all(tmp);
+    fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    return tmp;
+}
+
 TEST(NativeService, AKernelThreadIsReadFromItsStatAlone) {
     // A kernel thread's cmdline, exe link and status say nothing on a real system, and
     // they are not read: this copy gives the kernel thread ones that would show if they
     // were. Its name and counts come from the stat, its I/O counters from io.
-    fs::path tmp = fs::temp_directory_path() / ("veskin-kthread-" + std::to_string(::getpid()));
-    fs::remove_all(tmp);
-    fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path tmp = SoundTreeCopy("kthread");
     const fs::path dir = tmp / "proc" / "2";
     fs::create_directories(dir);
     const auto write = [&dir](const char* name, const std::string& text) {
@@ -337,9 +343,7 @@ TEST(NativeService, AKernelThreadIsReadFromItsStatAlone) {
 // A copy of the sound tree at a fresh path, with count more sleeping processes from
 // pid 1000 on: enough of them and the tree's processes are read ahead on workers.
 fs::path TreeWithMoreProcesses(const char* name, std::size_t count) {
-    fs::path tmp = fs::temp_directory_path() / ("veskin-" + std::string(name) + "-" + std::to_string(::getpid()));
-    fs::remove_all(tmp);
-    fs::copy(FixtureRoot("native-basic"), tmp, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path tmp = SoundTreeCopy(name);
     for (std::size_t i = 0; i < count; ++i) {
         const std::string pid = std::to_string(1000 + i);
         const fs::path dir = tmp / "proc" / pid;
