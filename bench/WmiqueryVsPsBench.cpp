@@ -15,7 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/Median.h"
+
 namespace {
+
+using veskin::bench::Median;
 
 constexpr int kRuns = 21;
 constexpr int kExtraProcesses = 2000;
@@ -47,11 +51,6 @@ double TimeCommand(const std::vector<std::string>& command) {
     int status = 0;
     if (failed || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 long ProcessCount() {

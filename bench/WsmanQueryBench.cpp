@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Median.h"
 #include "platform/wsman/WsmanRequests.h"
 #include "platform/wsman/WsmanTransport.h"
 #include "recordset/Field.h"
@@ -74,11 +75,6 @@ std::size_t ReadPagesOnly(const std::string& url) {
         bytes += response.Body.size();
     }
     return bytes;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 struct WalkTimes {
